@@ -1,0 +1,102 @@
+#include "platform/text_lines.h"
+
+#include <stdio.h>
+#include <cstdlib>
+
+namespace zv {
+
+TextLineReader::~TextLineReader() { Close(); }
+
+bool TextLineReader::Open(const std::string& path) {
+  Close();
+  failed_ = false;
+  file_ = std::fopen(path.c_str(), "rbe");
+  return file_ != nullptr;
+}
+
+void TextLineReader::Close() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+}
+
+bool TextLineReader::Next(std::string& line) {
+  line.clear();
+  if (!file_) return false;
+  char* buf = nullptr;
+  size_t cap = 0;
+  // getline gives the true length, so NUL bytes inside a damaged line are kept.
+  ssize_t n = ::getline(&buf, &cap, file_);
+  if (n < 0) {
+    if (std::ferror(file_)) failed_ = true;
+    std::free(buf);
+    return false;
+  }
+  line.assign(buf, static_cast<size_t>(n));
+  std::free(buf);
+  if (!line.empty() && line.back() == '\n') {
+    line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  }
+  return true;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t lf = text.find('\n', start);
+    size_t end = lf == std::string_view::npos ? text.size() : lf;
+    std::string line(text.substr(start, end - start));
+    if (lf != std::string_view::npos && !line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    if (lf == std::string_view::npos) break;
+    start = lf + 1;
+  }
+  return lines;
+}
+
+TextLineWriter::~TextLineWriter() { Close(); }
+
+bool TextLineWriter::Open(const std::string& path) {
+  Close();
+  failed_ = false;
+  file_ = std::fopen(path.c_str(), "wbe");
+  return file_ != nullptr;
+}
+
+void TextLineWriter::WriteRaw(std::string_view bytes) {
+  if (!file_) {
+    failed_ = true;
+    return;
+  }
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+    failed_ = true;
+  }
+}
+
+void TextLineWriter::WriteLine(std::string_view line) {
+  WriteRaw(line);
+  WriteRaw("\r\n");
+}
+
+bool TextLineWriter::Close() {
+  if (!file_) return !failed_;
+  if (std::fflush(file_) != 0) failed_ = true;
+  if (std::fclose(file_) != 0) failed_ = true;
+  file_ = nullptr;
+  return !failed_;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  std::FILE* f = std::fopen(path.c_str(), "rbe");
+  if (!f) return false;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+}  // namespace zv

@@ -1,0 +1,66 @@
+#pragma once
+// Line-by-line reading and writing of our text files (node files, group files).
+//
+// Files are read in binary: a line ends at LF, and a CR just before the LF is
+// dropped, so both CR LF and LF files read the same; a CR elsewhere stays in the
+// line. Bytes of 0x80 and above are kept exactly (Windows-1251). The writer ends
+// every line with CR LF.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zv {
+
+class TextLineReader {
+ public:
+  TextLineReader() = default;
+  explicit TextLineReader(const std::string& path) { Open(path); }
+  ~TextLineReader();
+  TextLineReader(const TextLineReader&) = delete;
+  TextLineReader& operator=(const TextLineReader&) = delete;
+
+  bool Open(const std::string& path);
+  bool IsOpen() const { return file_ != nullptr; }
+  // Next line without its end; false at the end of the file (or on a read error,
+  // see Failed). A last line without LF is still returned.
+  bool Next(std::string& line);
+  bool Failed() const { return failed_; }
+  void Close();
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+};
+
+// Splits a text held in memory by the same rules.
+std::vector<std::string> SplitLines(std::string_view text);
+
+class TextLineWriter {
+ public:
+  TextLineWriter() = default;
+  ~TextLineWriter();
+  TextLineWriter(const TextLineWriter&) = delete;
+  TextLineWriter& operator=(const TextLineWriter&) = delete;
+
+  // Creates or truncates the file.
+  bool Open(const std::string& path);
+  bool IsOpen() const { return file_ != nullptr; }
+  // Writes the line and CR LF.
+  void WriteLine(std::string_view line);
+  // Writes bytes as they are.
+  void WriteRaw(std::string_view bytes);
+  // Flushes and closes; false when any write or the close failed.
+  bool Close();
+  bool Failed() const { return failed_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+};
+
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+}  // namespace zv

@@ -1,0 +1,91 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/atomic_file.h"
+#include "platform/com_ports.h"
+#include "platform/paths.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+TEST(Profile, LivesInTheConfigFolderPerProgram) {
+  std::string config = std::getenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(zv::Profile::PathFor("ZEVModem"), config + "/ZV/ZEVModem.ini");
+  ::setenv("XDG_CONFIG_HOME", "", 1);
+  ::setenv("HOME", "/home/someone", 1);
+  EXPECT_EQ(zv::ConfigDir(), "/home/someone/.config/ZV");
+  ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+}
+
+TEST(Profile, DefaultsThenWrittenValues) {
+  zv::Profile p(zv::kProgramZEVModem);
+  EXPECT_EQ(p.GetInt("Settings", "MaxTrys", 3), 3);
+  EXPECT_EQ(p.GetString("Settings", "ModemInit", "AT"), "AT");
+  ASSERT_TRUE(p.WriteInt("Settings", "MaxTrys", 5));
+  ASSERT_TRUE(p.WriteString("Settings", "ModemInit", "AT&F,E0 V1"));
+  EXPECT_EQ(p.GetInt("Settings", "MaxTrys", 3), 5);
+  EXPECT_EQ(p.GetString("Settings", "ModemInit", ""), "AT&F,E0 V1");
+  // another section of the same name elsewhere is not confused with it
+  EXPECT_EQ(p.GetInt("Poperties", "MaxTrys", -1), -1);
+}
+
+TEST(Profile, NamesMatchWithoutCaseAndWriteReplacesSpelling) {
+  zv::Profile p(zv::kProgramZEVView);
+  ASSERT_TRUE(p.WriteInt("Poperties", "leftMargin", 1000));
+  EXPECT_EQ(p.GetInt("poperties", "LEFTMARGIN", 0), 1000);
+  ASSERT_TRUE(p.WriteInt("POPERTIES", "LeftMargin", 1500));
+  std::string text = zv::test::TempDir::Read(p.Path());
+  EXPECT_EQ(text, "[Poperties]\nLeftMargin=1500\n");
+}
+
+TEST(Profile, IntegersKeep32Bits) {
+  zv::Profile p(zv::kProgramZEVView);
+  const unsigned int t = 4000000000u;  // a time value past 2^31
+  ASSERT_TRUE(p.WriteInt("Poperties", "DateEnd", static_cast<int>(t)));
+  EXPECT_EQ(static_cast<unsigned int>(p.GetInt("Poperties", "DateEnd", 0)), t);
+  ASSERT_TRUE(p.WriteString("Poperties", "DateBegin", "4000000000"));
+  EXPECT_EQ(static_cast<unsigned int>(p.GetInt("Poperties", "DateBegin", 0)), t);
+  ASSERT_TRUE(p.WriteString("Poperties", "Junk", "abc"));
+  EXPECT_EQ(p.GetInt("Poperties", "Junk", 77), 77);
+}
+
+TEST(Profile, OneProgramReadsAnothersFile) {
+  ASSERT_TRUE(zv::Profile(zv::kProgramZEVView).WriteString("Settings", "Path", "/opt/zv/zevview"));
+  zv::Profile view_from_modem("ZEVView");
+  EXPECT_EQ(view_from_modem.GetString("Settings", "path", ""), "/opt/zv/zevview");
+  EXPECT_EQ(zv::Profile(zv::kProgramZEVModem).GetString("Settings", "Path", "none"), "none");
+}
+
+TEST(Profile, HandEditedFileKeepsItsComments) {
+  zv::Profile p(zv::kProgramZEVRS);
+  ASSERT_TRUE(zv::EnsureDirectories(zv::ConfigDir()));
+  {
+    std::FILE* f = std::fopen(p.Path().c_str(), "wb");
+    std::fputs("; my port\r\n[Properties]\r\nPort=COM2\r\n\r\n[Other]\r\nx=1\r\n", f);
+    std::fclose(f);
+  }
+  EXPECT_EQ(p.GetString("Properties", "Port", ""), "COM2");
+  ASSERT_TRUE(p.WriteInt("Properties", "Baud", 38400));
+  EXPECT_EQ(zv::test::TempDir::Read(p.Path()),
+            "; my port\n[Properties]\nPort=COM2\nBaud=38400\n\n[Other]\nx=1\n");
+  EXPECT_EQ(p.GetInt("Other", "x", 0), 1);
+}
+
+TEST(ComPorts, ResolvedThroughThePortMap) {
+  EXPECT_EQ(zv::ComPortDevice(1), "/dev/ttyS0");
+  EXPECT_EQ(zv::ComPortDevice(4), "/dev/ttyS3");
+  EXPECT_EQ(zv::ComPortDevice(0), "");
+  ASSERT_TRUE(zv::EnsureDirectories(zv::ConfigDir()));
+  ASSERT_TRUE(zv::WriteFileAtomically(zv::PortsFilePath(), "[Ports]\nCOM3=/dev/ttyUSB0\ncom5 = /dev/pts/7 \n"));
+  EXPECT_EQ(zv::ComPortDevice(3), "/dev/ttyUSB0");
+  EXPECT_EQ(zv::ComPortDevice(5), "/dev/pts/7");
+  EXPECT_EQ(zv::ComPortDevice(4), "/dev/ttyS3");
+  EXPECT_EQ(zv::ResolvePortName("com3"), "/dev/ttyUSB0");
+  EXPECT_EQ(zv::ResolvePortName("COM12"), "/dev/ttyS11");
+  EXPECT_EQ(zv::ResolvePortName("/dev/ttyACM0"), "/dev/ttyACM0");
+  EXPECT_EQ(zv::ResolvePortName("LPT1"), "");
+  EXPECT_EQ(zv::ResolvePortName("COM"), "");
+}
+
+}  // namespace
