@@ -1,0 +1,4 @@
+#include "links/poll_flags.h"
+
+zv::StopFlag PollIdle{true};
+zv::StopFlag PollCancel{false};
