@@ -77,7 +77,21 @@ void AtomicFile::WriteLine(std::string_view line) {
 
 bool AtomicFile::Commit() { return CommitAs(target_); }
 
-bool AtomicFile::CommitAs(const std::string& final_path) {
+bool AtomicFile::CommitAs(const std::string& final_path) { return Finish(final_path, true); }
+
+bool AtomicFile::CommitAsNew(const std::string& final_path) { return Finish(final_path, false); }
+
+// Moves the temporary file to its final name without ever replacing a file there.
+static int RenameNoReplace(const char* from, const char* to) {
+  if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return -1;
+  // A file system without the flag: a hard link fails just as well on an existing name.
+  if (::link(from, to) != 0) return -1;
+  ::unlink(from);
+  return 0;
+}
+
+bool AtomicFile::Finish(const std::string& final_path, bool replace) {
   if (fd_ < 0) {
     if (error_.empty()) error_ = "not open";
     return false;
@@ -91,7 +105,8 @@ bool AtomicFile::CommitAs(const std::string& final_path) {
     failed_ = true;
   }
   fd_ = -1;
-  if (!failed_ && ::rename(temp_.c_str(), final_path.c_str()) != 0) {
+  if (!failed_ && (replace ? ::rename(temp_.c_str(), final_path.c_str())
+                           : RenameNoReplace(temp_.c_str(), final_path.c_str())) != 0) {
     error_ = std::strerror(errno);
     failed_ = true;
   }

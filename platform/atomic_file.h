@@ -25,6 +25,9 @@ class AtomicFile {
   // (a rewrite under a new name); it must lie in the same folder.
   bool Commit();
   bool CommitAs(const std::string& final_path);
+  // CommitAs that never replaces: fails (error "File exists") when a file of
+  // that name is already there, which then stays as it was.
+  bool CommitAsNew(const std::string& final_path);
   void Discard();
 
   const std::string& target() const { return target_; }
@@ -32,6 +35,8 @@ class AtomicFile {
   const std::string& error() const { return error_; }
 
  private:
+  bool Finish(const std::string& final_path, bool replace);
+
   std::string target_;
   std::string temp_;
   std::string error_;

@@ -112,6 +112,26 @@ TEST(AtomicFile, FailedRenameLeavesTargetAndReports) {
   EXPECT_FALSE(f.error().empty());
 }
 
+TEST(AtomicFile, CommitAsNewNeverReplaces) {
+  zv::test::TempDir dir;
+  std::string target = dir.Write("a.txt", "old a");
+  std::string other = dir.Write("b.txt", "old b");
+  zv::AtomicFile f(target);
+  ASSERT_TRUE(f.Open());
+  f.Write("new");
+  EXPECT_FALSE(f.CommitAsNew(other));
+  EXPECT_EQ(zv::test::TempDir::Read(other), "old b");
+  EXPECT_EQ(zv::test::TempDir::Read(target), "old a");
+  EXPECT_FALSE(f.error().empty());
+  ASSERT_TRUE(f.Open());
+  f.Write("new");
+  EXPECT_TRUE(f.CommitAsNew(dir.File("c.txt"))) << f.error();
+  EXPECT_EQ(zv::test::TempDir::Read(dir.File("c.txt")), "new");
+  int count = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++count;
+  EXPECT_EQ(count, 3);  // a, b, c: no temporary file left behind
+}
+
 TEST(Paths, DirAndBaseName) {
   EXPECT_EQ(zv::DirName("a/b/c.zev"), "a/b");
   EXPECT_EQ(zv::DirName("c.zev"), ".");
