@@ -14,10 +14,12 @@ namespace {
 namespace col = zev_column;
 namespace err = zev_error;
 
-constexpr int kLayout18[] = {col::kE1, col::kE2, col::kT1, col::kT2, col::kT3, col::kT4, col::kV1, col::kV2, col::kV3, col::kV4,
-                             col::kM1, col::kM2, col::kM3, col::kM4, col::kP1, col::kP2, col::kP3, col::kP4};
-constexpr int kLayout22[] = {col::kE1, col::kE2, col::kT1, col::kT2, col::kT3, col::kT4, col::kV1, col::kV2, col::kV3, col::kV4, col::kV5,
-                             col::kV6, col::kV7, col::kV8, col::kM1, col::kM2, col::kM3, col::kM4, col::kP1, col::kP2, col::kP3, col::kP4};
+constexpr int kLayout18[] = {col::kE1, col::kE2, col::kT1, col::kT2, col::kT3, col::kT4,
+                             col::kV1, col::kV2, col::kV3, col::kV4, col::kM1, col::kM2,
+                             col::kM3, col::kM4, col::kP1, col::kP2, col::kP3, col::kP4};
+constexpr int kLayout22[] = {col::kE1, col::kE2, col::kT1, col::kT2, col::kT3, col::kT4, col::kV1, col::kV2,
+                             col::kV3, col::kV4, col::kV5, col::kV6, col::kV7, col::kV8, col::kM1, col::kM2,
+                             col::kM3, col::kM4, col::kP1, col::kP2, col::kP3, col::kP4};
 
 // A value read as double and kept as float; numbers beyond the float range
 // become infinities, as the FPU's own conversion gives them.

@@ -17,7 +17,8 @@ std::string ErrorCodeReevaluation::Line(std::string_view line) {
   // Count the pieces after the time (stopping as soon as the count cannot fit)
   // and find the code field, the piece after the values.
   const size_t values = CZEVDataRec::Layout(CZEVDataRec::KindOfVersion(version_)).size();
-  const std::string_view rest = t.size() > CZEVDataRec::kTimeChars ? t.substr(CZEVDataRec::kTimeChars) : std::string_view();
+  const std::string_view rest =
+      t.size() > CZEVDataRec::kTimeChars ? t.substr(CZEVDataRec::kTimeChars) : std::string_view();
   TabPieces pieces(rest);
   std::string_view piece, code_field;
   size_t count = 0;

@@ -17,9 +17,11 @@
 namespace {
 
 // The words of the change flags, bit 0x01 first; 0x80 has none.
-constexpr const char* kFlagWords[] = {"Время; ",           "Формула; ",        "Тхол; ",
-                                      "Тип термодатчиков; ", "Вес импульсов; ", "Сброс показаний; ",
-                                      "Калибровка Т/Р; "};
+constexpr const char* kFlagWords[] = {
+    "Время; ",         "Формула; ",         "Тхол; ",
+    "Тип термодатчиков; ", "Вес импульсов; ", "Сброс показаний; ",
+    "Калибровка Т/Р; ",
+};
 
 int Field(std::string_view text, size_t pos, size_t len) {
   return pos < text.size() ? zv::AtoI(text.substr(pos, len)) : 0;

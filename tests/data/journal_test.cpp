@@ -61,7 +61,9 @@ TEST(Journal, DecodesARecord) {
   } flags[] = {
       {0x00, ""},
       {0x80, ""},
-      {0x7F, "Время; Формула; Тхол; Тип термодатчиков; Вес импульсов; Сброс показаний; Калибровка Т/Р; "},
+      {0x7F,
+       "Время; Формула; Тхол; Тип термодатчиков; Вес импульсов; Сброс показаний; "
+       "Калибровка Т/Р; "},
       {0x28, "Тип термодатчиков; Сброс показаний; "},
   };
   for (const auto& f : flags) {
@@ -116,7 +118,8 @@ TEST(Journal, NewestToOldestWithWrap) {
 }
 
 TEST(Journal, HeaderEntry) {
-  CLastChangesRec r = CLastChangesRec::FromHeaderText(Text("05.03.2024 13:45 ?????наработка 5 час.; Время; "));
+  CLastChangesRec r =
+      CLastChangesRec::FromHeaderText(Text("05.03.2024 13:45 ?????наработка 5 час.; Время; "));
   EXPECT_EQ(r.time, DateStamp(2024, 3, 5, 13, 45, 0));
   EXPECT_EQ(r.text, Text("наработка 5 час.; Время; "));
   CLastChangesRec s = CLastChangesRec::FromHeaderText("31.13.1999");  // not validated
