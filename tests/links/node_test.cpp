@@ -40,6 +40,23 @@ TEST(Node, StartsEmptyWithItsOwnId) {
   EXPECT_NE(a.id(), b.id());
 }
 
+TEST(NodeStatus, EveryNodeStatusHasItsOwnText) {
+  std::vector<std::string> texts;
+  for (int id = 129; id <= 145; ++id) {
+    const std::string text = zv::node_status::Text(id);
+    if (id == 140) {
+      EXPECT_EQ(text, "") << "140 is the status pane, not a node status";
+      continue;
+    }
+    EXPECT_FALSE(text.empty()) << id;
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), text), 0) << id;
+    texts.push_back(text);
+  }
+  EXPECT_EQ(zv::node_status::Text(zv::node_status::kFailure), "\xD1\xE1\xEE\xE9");  // "Сбой"
+  EXPECT_EQ(zv::node_status::Text(zv::node_status::kOk), "OK");
+  EXPECT_EQ(zv::node_status::Text(0), "");
+}
+
 // A receiver that reads the node when the report comes must find the new status.
 class CheckingSink : public zv::StatusSink {
  public:
