@@ -65,10 +65,18 @@ void CCellIdSet::Swap(CCellIdSet& other) noexcept {
   std::swap(size_, other.size_);
 }
 
-void CCellIdSet::Grow() {
+void CCellIdSet::Grow() { Rehash(slots_.empty() ? 16 : slots_.size() * 2); }
+
+void CCellIdSet::Reserve(std::size_t count) {
+  std::size_t slots = slots_.empty() ? 16 : slots_.size();
+  while (count * 2 > slots) slots *= 2;
+  if (slots != slots_.size()) Rehash(slots);
+}
+
+void CCellIdSet::Rehash(std::size_t slots) {
   std::vector<std::uint64_t> old;
   old.swap(slots_);
-  slots_.assign(old.empty() ? 16 : old.size() * 2, kEmpty);
+  slots_.assign(slots, kEmpty);
   for (std::uint64_t key : old)
     if (key != kEmpty) slots_[Find(key)] = key;
 }

@@ -17,6 +17,8 @@ class CCellIdSet {
   // True when the cell was in the set.
   bool Erase(const CCellID& cell);
   void Clear();
+  // Room for that many cells in all, so that a large selection grows the table once.
+  void Reserve(std::size_t count);
   std::size_t Size() const { return size_; }
   bool Empty() const { return size_ == 0; }
   void Swap(CCellIdSet& other) noexcept;
@@ -36,6 +38,7 @@ class CCellIdSet {
   static std::size_t Hash(std::uint64_t key);
   std::size_t Find(std::uint64_t key) const;  // slot of the key or of the free slot ending its run
   void Grow();
+  void Rehash(std::size_t slots);
 
   std::vector<std::uint64_t> slots_;
   std::size_t size_ = 0;

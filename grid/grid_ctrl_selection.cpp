@@ -95,6 +95,9 @@ void CGridCtrl::SelectRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, 
   }
 
   if (allSet && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol) {
+    if (bSelectCells)
+      m_SelectedCellMap.Reserve(m_SelectedCellMap.Size() + static_cast<std::size_t>(nMaxRow - nMinRow + 1) *
+                                                               static_cast<std::size_t>(nMaxCol - nMinCol + 1));
     for (int row = nMinRow; row <= nMaxRow; ++row)
       for (int col = nMinCol; col <= nMaxCol; ++col)
         if (IsCellSelected(row, col) != bSelectCells) {

@@ -232,11 +232,16 @@ int CGridCtrl::InsertRow(const std::string& strHeading, int nRow) {
   if (m_nCols < 1) SetColumnCount(1);
 
   if (nRow < 0) nRow = m_nRows;
+  // Room first (growing by half, so that appending row by row stays linear), then the
+  // insertions, which cannot fail any more.
+  auto makeRoom = [](auto& v) {
+    if (v.size() == v.capacity()) v.reserve(v.size() + v.size() / 2 + 16);
+  };
   try {
-    m_arRowHeights.reserve(m_arRowHeights.size() + 1);
+    makeRoom(m_arRowHeights);
     if (!m_bVirtualMode) {
       GridRow row(static_cast<size_t>(m_nCols), nullptr);
-      m_RowData.reserve(m_RowData.size() + 1);
+      makeRoom(m_RowData);
       m_RowData.insert(m_RowData.begin() + nRow, std::move(row));
     }
     m_arRowHeights.insert(m_arRowHeights.begin() + nRow, 0);
