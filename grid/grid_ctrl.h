@@ -304,11 +304,17 @@ class CGridCtrl : public QAbstractScrollArea {
 
   CGridCellBase* StoredCell(int nRow, int nCol) const { return m_RowData[nRow][nCol]; }
   CGridCellBase* FetchDisplayCell(int nRow, int nCol) const;
+  // The stored cell that setters change; null in virtual mode and outside the grid.
+  CGridCellBase* WritableCell(int nRow, int nCol) const;
   void SetCellSelected(int nRow, int nCol, bool bSelected);
   // What row and column operations do to the selection: every cell deselected, the
   // focus left to the operation's own rule.
   void DeselectAll();
   GridRow MakeRow(int nRow);
+  // Cells that join the fixed rows or columns (bits CellFixedRowBits or
+  // CellFixedColBits) or leave them; either way they drop their own colours, except
+  // leaving cells that stay fixed the other way.
+  void RestateFixedCells(int firstRow, int endRow, int firstCol, int endCol, UINT bits, bool becomeFixed);
   void ForgetTopLeftCell() { m_idTopLeftCell.row = -1; }
 
   // ---- Colours

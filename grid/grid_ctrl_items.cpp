@@ -9,6 +9,10 @@ CGridCellBase* CGridCtrl::GetCell(int nRow, int nCol) const {
   return StoredCell(nRow, nCol);
 }
 
+CGridCellBase* CGridCtrl::WritableCell(int nRow, int nCol) const {
+  return m_bVirtualMode || !IsValid(nRow, nCol) ? nullptr : StoredCell(nRow, nCol);
+}
+
 bool CGridCtrl::SetCell(int nRow, int nCol, CGridCellBase* pCell) {
   if (m_bVirtualMode || !IsValid(nRow, nCol)) return false;
   if (pCell != nullptr) pCell->SetCoords(nRow, nCol);
@@ -17,8 +21,8 @@ bool CGridCtrl::SetCell(int nRow, int nCol, CGridCellBase* pCell) {
 }
 
 bool CGridCtrl::SetItem(const GridItem* pItem) {
-  if (pItem == nullptr || m_bVirtualMode) return false;
-  CGridCellBase* cell = GetCell(pItem->row, pItem->col);
+  if (pItem == nullptr) return false;
+  CGridCellBase* cell = WritableCell(pItem->row, pItem->col);
   if (cell == nullptr) return false;
   SetModified(true, pItem->row, pItem->col);
   const UINT mask = pItem->mask;
@@ -54,8 +58,7 @@ bool CGridCtrl::GetItem(GridItem* pItem) const {
 }
 
 bool CGridCtrl::SetItemText(int nRow, int nCol, const std::string& str) {
-  if (m_bVirtualMode) return false;
-  CGridCellBase* cell = GetCell(nRow, nCol);
+  CGridCellBase* cell = WritableCell(nRow, nCol);
   if (cell == nullptr) return false;
   cell->SetText(str);
   SetModified(true, nRow, nCol);
@@ -68,8 +71,7 @@ std::string CGridCtrl::GetItemText(int nRow, int nCol) const {
 }
 
 bool CGridCtrl::SetItemData(int nRow, int nCol, LPARAM lParam) {
-  if (m_bVirtualMode) return false;
-  CGridCellBase* cell = GetCell(nRow, nCol);
+  CGridCellBase* cell = WritableCell(nRow, nCol);
   if (cell == nullptr) return false;
   cell->SetData(lParam);
   SetModified(true, nRow, nCol);
@@ -88,8 +90,7 @@ bool CGridCtrl::SetItemState(int nRow, int nCol, UINT state) {
     if (selected && !(state & CellSelected)) m_SelectedCellMap.Erase(CCellID(nRow, nCol));
     else if (!selected && (state & CellSelected)) m_SelectedCellMap.Insert(CCellID(nRow, nCol));
   }
-  if (m_bVirtualMode) return false;
-  CGridCellBase* cell = GetCell(nRow, nCol);
+  CGridCellBase* cell = WritableCell(nRow, nCol);
   if (cell == nullptr) return false;
   cell->SetState(state);
   return true;
@@ -101,16 +102,14 @@ UINT CGridCtrl::GetItemState(int nRow, int nCol) const {
 }
 
 bool CGridCtrl::SetItemTextColour(int nRow, int nCol, COLORREF clr) {
-  if (m_bVirtualMode) return false;
-  CGridCellBase* cell = GetCell(nRow, nCol);
+  CGridCellBase* cell = WritableCell(nRow, nCol);
   if (cell == nullptr) return false;
   cell->SetTextColour(clr);
   return true;
 }
 
 bool CGridCtrl::SetItemBackColour(int nRow, int nCol, COLORREF clr) {
-  if (m_bVirtualMode) return false;
-  CGridCellBase* cell = GetCell(nRow, nCol);
+  CGridCellBase* cell = WritableCell(nRow, nCol);
   if (cell == nullptr) return false;
   cell->SetBackColour(clr);
   return true;

@@ -159,28 +159,8 @@ bool CGridCtrl::SetFixedRowCount(int nFixedRows) {
   if (m_idCurrentCell.row < nFixedRows) SetFocusCell(-1, -1);
 
   if (!m_bVirtualMode) {
-    if (nFixedRows > m_nFixedRows) {
-      for (int row = m_nFixedRows; row < nFixedRows; ++row)
-        for (int col = 0; col < m_nCols; ++col)
-          if (CGridCellBase* cell = StoredCell(row, col)) {
-            cell->SetState(cell->GetState() | CellFixedRowBits);
-            cell->SetTextColour(CLR_DEFAULT);
-            cell->SetBackColour(CLR_DEFAULT);
-          }
-    } else {
-      for (int row = nFixedRows; row < m_nFixedRows; ++row)
-        for (int col = 0; col < m_nCols; ++col)
-          if (CGridCellBase* cell = StoredCell(row, col)) {
-            if (col < m_nFixedCols) {
-              // Still a cell of a fixed column.
-              cell->SetState(cell->GetState() & ~static_cast<UINT>(CellFixedRow));
-            } else {
-              cell->SetState(cell->GetState() & ~CellFixedRowBits);
-              cell->SetTextColour(CLR_DEFAULT);
-              cell->SetBackColour(CLR_DEFAULT);
-            }
-          }
-    }
+    if (nFixedRows > m_nFixedRows) RestateFixedCells(m_nFixedRows, nFixedRows, 0, m_nCols, CellFixedRowBits, true);
+    else RestateFixedCells(nFixedRows, m_nFixedRows, 0, m_nCols, CellFixedRowBits, false);
   }
   m_nFixedRows = nFixedRows;
   Refresh();
@@ -196,32 +176,32 @@ bool CGridCtrl::SetFixedColumnCount(int nFixedCols) {
   ForgetTopLeftCell();
 
   if (!m_bVirtualMode) {
-    if (nFixedCols > m_nFixedCols) {
-      for (int row = 0; row < m_nRows; ++row)
-        for (int col = m_nFixedCols; col < nFixedCols; ++col)
-          if (CGridCellBase* cell = StoredCell(row, col)) {
-            cell->SetState(cell->GetState() | CellFixedColBits);
-            cell->SetTextColour(CLR_DEFAULT);
-            cell->SetBackColour(CLR_DEFAULT);
-          }
-    } else {
-      for (int row = 0; row < m_nRows; ++row)
-        for (int col = nFixedCols; col < m_nFixedCols; ++col)
-          if (CGridCellBase* cell = StoredCell(row, col)) {
-            if (row < m_nFixedRows) {
-              // Still a cell of a fixed row.
-              cell->SetState(cell->GetState() & ~static_cast<UINT>(CellFixedCol));
-            } else {
-              cell->SetState(cell->GetState() & ~CellFixedColBits);
-              cell->SetTextColour(CLR_DEFAULT);
-              cell->SetBackColour(CLR_DEFAULT);
-            }
-          }
-    }
+    if (nFixedCols > m_nFixedCols) RestateFixedCells(0, m_nRows, m_nFixedCols, nFixedCols, CellFixedColBits, true);
+    else RestateFixedCells(0, m_nRows, nFixedCols, m_nFixedCols, CellFixedColBits, false);
   }
   m_nFixedCols = nFixedCols;
   Refresh();
   return true;
+}
+
+void CGridCtrl::RestateFixedCells(int firstRow, int endRow, int firstCol, int endCol, UINT bits,
+                                  bool becomeFixed) {
+  // The bit of the direction that moves (fixed row or fixed column), without CellFixed.
+  const UINT ownBit = bits & ~static_cast<UINT>(CellFixed);
+  for (int row = firstRow; row < endRow; ++row)
+    for (int col = firstCol; col < endCol; ++col) {
+      CGridCellBase* cell = StoredCell(row, col);
+      if (cell == nullptr) continue;
+      const bool fixedOtherWay = ownBit == CellFixedRow ? col < m_nFixedCols : row < m_nFixedRows;
+      if (!becomeFixed && fixedOtherWay) {
+        // Still fixed the other way: it keeps its colours.
+        cell->SetState(cell->GetState() & ~ownBit);
+        continue;
+      }
+      cell->SetState(becomeFixed ? cell->GetState() | bits : cell->GetState() & ~bits);
+      cell->SetTextColour(CLR_DEFAULT);
+      cell->SetBackColour(CLR_DEFAULT);
+    }
 }
 
 int CGridCtrl::InsertRow(const std::string& strHeading, int nRow) {
