@@ -93,7 +93,10 @@ void IniFile::Set(std::string_view section, std::string_view name, std::string_v
   int header = FindSection(section);
   if (header < 0) {
     if (!lines_.empty() && !TrimView(lines_.back()).empty()) lines_.emplace_back();
-    lines_.push_back("[" + std::string(section) + "]");
+    std::string header_line;
+    header_line.reserve(section.size() + 2);
+    header_line.append(1, '[').append(section).append(1, ']');
+    lines_.push_back(std::move(header_line));
     lines_.push_back(line);
     return;
   }
