@@ -310,6 +310,7 @@ TEST_F(IdentityTest, SilentDeviceFailsAfterEveryTry) {
   heat_.SetSilentFrom(0);
   link_->SetTiming(zv::sim::TestTiming().port);
   EXPECT_FALSE(link_->ReadIdentity());
+  heat_.WaitForRequests(15, milliseconds(20000));  // the last one may still be on its way
   EXPECT_EQ(heat_.request_count(), 15u);
   EXPECT_EQ(recorder_.statuses(), (std::vector<int>{status::kReading, status::kFailure}));
   EXPECT_EQ(node_.status.load(), status::kFailure);

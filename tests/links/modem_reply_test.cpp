@@ -136,7 +136,8 @@ TEST_F(ModemReplyTest, CancelDuringTheReadEndsTheWait) {
   });
   EXPECT_EQ(link_->WaitModemReply(zv::kReplyConnect, 15), -1);
   stopper.join();
-  EXPECT_LE(clock_.count(), 1);
+  // The read under way ends the wait (a slow stopper may have let one more pass).
+  EXPECT_LE(clock_.count(), 2);
 }
 
 TEST_F(ModemReplyTest, LongReplyStaysTerminatedAndNothingIsLost) {

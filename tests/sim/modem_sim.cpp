@@ -174,11 +174,12 @@ void ModemSimulator::Command(const std::string& text, const std::atomic<bool>& s
     if (stop.load()) return;
     std::this_thread::sleep_for(milliseconds(2));
   }
-  if (const char* reply = DialText(dial_answer)) Say(reply);
+  // The state changes before the text goes out, so whoever reads the text sees it.
   if (dial_answer == DialAnswer::kConnect) {
     call_requests_ = 0;
     in_call_.store(true);
   }
+  if (const char* reply = DialText(dial_answer)) Say(reply);
 }
 
 void ModemSimulator::Data(const Bytes& in, const std::atomic<bool>& stop) {
@@ -195,8 +196,8 @@ void ModemSimulator::Data(const Bytes& in, const std::atomic<bool>& stop) {
     if (!PlayReply(reply, write, stop)) return;
     ++call_requests_;
     if (loss_after > 0 && call_requests_ >= loss_after) {
-      Say("NO CARRIER");
       EndCall();
+      Say("NO CARRIER");
       return;
     }
   }
