@@ -60,13 +60,40 @@ struct SerialPortTiming {
   }
 };
 
+// The link base: the modem dialogue and the identity request.
+struct ComLinkTiming {
+  // Pause before the init string is sent.
+  Duration init_pause = Ms(200);
+  // Pause after each read of a modem reply that did not settle the wait.
+  Duration reply_pause = Ms(1000);
+  // Reads of the modem reply to the init string, to ATH0 and to the dial command.
+  int init_tries = 3;
+  int hangup_tries = 3;
+  int connect_tries = 15;
+  // The identity request: pause between writing it and reading the answer, the
+  // pause after a short answer, and the number of requests.
+  Duration identity_answer_pause = Ms(10);
+  Duration identity_retry_pause = Ms(50);
+  int identity_tries = 15;
+
+  template <class F>
+  void ForEachDuration(F&& f) {
+    f(init_pause);
+    f(reply_pause);
+    f(identity_answer_pause);
+    f(identity_retry_pause);
+  }
+};
+
 // The whole engine. One group per piece of the engine.
 struct PollTiming {
   SerialPortTiming port;
+  ComLinkTiming link;
 
   template <class F>
   void ForEachDuration(F&& f) {
     port.ForEachDuration(f);
+    link.ForEachDuration(f);
   }
 };
 

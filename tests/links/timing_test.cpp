@@ -25,6 +25,15 @@ TEST(PollTiming, DefaultsAreTheRealValues) {
   EXPECT_EQ(t.write_slice, Ms(10));
   EXPECT_EQ(t.baud_change_pause, Ms(100));
   EXPECT_EQ(t.failure_message_pause, Ms(1000));
+  const zv::ComLinkTiming l;
+  EXPECT_EQ(l.init_pause, Ms(200));
+  EXPECT_EQ(l.reply_pause, Ms(1000));
+  EXPECT_EQ(l.init_tries, 3);
+  EXPECT_EQ(l.hangup_tries, 3);
+  EXPECT_EQ(l.connect_tries, 15);
+  EXPECT_EQ(l.identity_answer_pause, Ms(10));
+  EXPECT_EQ(l.identity_retry_pause, Ms(50));
+  EXPECT_EQ(l.identity_tries, 15);
 }
 
 TEST(PollTiming, ScalingReachesEveryDurationAndKeepsProportions) {
@@ -41,6 +50,9 @@ TEST(PollTiming, ScalingReachesEveryDurationAndKeepsProportions) {
   EXPECT_EQ(s.port.read_interval, Ms(25));
   EXPECT_EQ(s.port.read_total_per_byte, Duration(250));
   EXPECT_EQ(s.port.failure_message_pause, Ms(50));
+  EXPECT_EQ(s.link.reply_pause, Ms(50));
+  EXPECT_EQ(s.link.identity_answer_pause, Duration(500));
+  EXPECT_EQ(s.link.connect_tries, 15);  // counts are not scaled
 }
 
 TEST(PollTiming, ScalingNeverTurnsAWaitIntoZero) {

@@ -1,0 +1,183 @@
+#pragma once
+// CComLink: the base of the node links (PSTN, GSM, TCP).
+//
+// One link lives for one poll of one node. The poll worker creates it, sets the
+// device address and the node, calls Open, ReadFirstBlock, stores family and
+// model from the image, builds the block list, calls ReadBlocks and Close, and
+// deletes it (through a CComLink pointer; the destructor closes the port).
+//
+// The base holds what every link needs: the device memory image (a block read
+// from device address a lands at image[a]), the identity buffer, the Hayes modem
+// dialogue over its serial port (Open, WaitModemReply), the walk over the block
+// list (MarkBlockDone, NextPendingBlock), the archive addresses of the device
+// (ArchiveAddress) and the reports to the windows: status ids and progress go
+// through the StatusSink with the node's id, after the status is written into
+// the node.
+//
+// Timing: every pause, time-out and try count comes from the PollTiming the
+// link was made with (the port gets its group), every pause goes through its
+// Clock (which must outlive the link). Every wait also ends when PollCancel is set.
+//
+// Derived links: Open and Close here hide CSerialPort's; call
+// CSerialPort::Open / CSerialPort::Close for the port itself.
+//
+// Threads: a link belongs to the worker thread; during a GSM download the
+// request sender reads the block list's done flags (atomic) and writes on the
+// port while the worker reads.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "links/archive_map.h"
+#include "links/block_list.h"
+#include "links/clock.h"
+#include "links/link_type.h"
+#include "links/node.h"
+#include "links/poll_timing.h"
+#include "links/serial_port.h"
+#include "links/status_sink.h"
+
+namespace zv {
+
+// A request as the links keep and send it: the inner frame inside a 17-byte
+// template whose other bytes depend on the link.
+inline constexpr int kLinkFrameSize = 17;
+using LinkFrame = std::array<std::uint8_t, kLinkFrameSize>;
+
+// Request types of RequestTemplate and AnswerLength (the PSTN link adds 2 clock
+// and intercept hours, 3 connect, 4 disconnect).
+inline constexpr int kRequestIdentity = 0;
+inline constexpr int kRequestMemoryBlock = 1;
+
+inline constexpr int kImageSize = 65535;
+inline constexpr int kIdentitySize = 255;
+
+// The modem replies WaitModemReply knows, by index.
+enum ModemReply {
+  kReplyOk = 0,
+  kReplyError = 1,
+  kReplyConnect = 2,
+  kReplyNoCarrier = 3,
+  kReplyNoDialtone = 4,
+  kReplyBusy = 5,
+  kReplyNoAnswer = 6,
+};
+inline constexpr int kModemReplyCount = 7;
+// The text of a reply index; "" outside the table.
+const char* ModemReplyText(int index);
+
+// Size of the buffer one modem reply read fills.
+inline constexpr int kModemReplyBuffer = 1024;
+
+// The values of a memory image that holds the block of address 0.
+// Family 1 when the type byte is 4 or the version byte 3 or 4, else 2.
+int ImageFamily(const std::uint8_t* image);
+// The version byte.
+int ImageModel(const std::uint8_t* image);
+// The serial number, low byte first.
+int ImageDeviceNumber(const std::uint8_t* image);
+
+}  // namespace zv
+
+class CComLink : public CSerialPort {
+ public:
+  explicit CComLink(const zv::PollTiming& timing = zv::PollTiming{},
+                    const zv::Clock& clock = zv::SystemClock(), zv::StatusSink* sink = nullptr);
+  virtual ~CComLink();
+  CComLink(const CComLink&) = delete;
+  CComLink& operator=(const CComLink&) = delete;
+
+  // --- The operations each link provides (the base's own where it has one).
+
+  // The modem dialogue: port "COM<port>", the init string (skipped when empty),
+  // ATH0, the dial command, CONNECT. Link type kLinkPstn dials "ATD<T|P><phone>"
+  // (tone unless the workstation's Settings/"ModemDialByTone" is not 1), kLinkGsm
+  // "ATD<phone>"; any other type is refused. False at the first step that fails.
+  virtual bool Open(int port, int link_type, const std::string& init, const std::string& phone);
+  // Reads the listed blocks into the image. Base: false.
+  virtual bool ReadBlocks(zv::BlockItem* items, int count);
+  // The identity request (type kRequestIdentity) into the identity buffer,
+  // up to identity_tries times. The poll itself does not call it.
+  virtual bool ReadIdentity();
+  // Reads the block of address 0 into image[0]. Base: false.
+  virtual bool ReadFirstBlock();
+  // Ends the call the link's own way. Base: nothing; the port is closed by the
+  // destructor.
+  virtual void Close();
+  // Writes the checks of a request frame. Base: nothing.
+  virtual void SealRequest(zv::LinkFrame& frame);
+  // Bytes the answer of a request type is taken to have. Base: 0.
+  virtual int AnswerLength(int type) const;
+  // The stored request frame of a type. Base: none.
+  virtual std::optional<zv::LinkFrame> RequestTemplate(int type) const;
+  // The payload of an answer of `length` bytes in `buffer`, or null when its
+  // checks fail. Base: null.
+  virtual std::uint8_t* CheckAnswer(std::uint8_t* buffer, int length);
+
+  // --- The base's own operations.
+
+  // Reads modem replies, up to `tries` reads with reply_pause after each: 0 as
+  // soon as a read holds the wanted reply (a ModemReply index), -1 at once when
+  // it holds another reply of the table, -1 after a read when PollCancel is set,
+  // -1 after the last try (the port is purged then).
+  int WaitModemReply(int wanted, int tries);
+
+  // Marks the first item of `address` done; its index, or -1 (nothing changed)
+  // when no item has that address.
+  static int MarkBlockDone(zv::BlockItem* items, int count, int address);
+  // The first pending item found stepping forward from index + 1, wrapping from
+  // the last item to the first, the item at `index` itself looked at last;
+  // -1 when every item is done. An index of -1 starts at item 0.
+  static int NextPendingBlock(const zv::BlockItem* items, int count, int index);
+
+  // The archive record address of `stamp` for this link's family and model
+  // (zv::ArchiveAddress).
+  int ArchiveAddress(const DateStamp& stamp, int level) const;
+
+  // The image's own family, model and device number (valid once the first block is in).
+  int ImageFamily() const { return zv::ImageFamily(image.data()); }
+  int ImageModel() const { return zv::ImageModel(image.data()); }
+  int DeviceNumber() const { return zv::ImageDeviceNumber(image.data()); }
+
+  const zv::PollTiming& poll_timing() const { return timing_; }
+  const zv::Clock& clock() const { return *clock_; }
+
+  // --- Fields, set by the worker.
+  int device_address = 0;  // byte 1 of the identity and block requests; 0 = any device
+  int family = 1;          // stored after the first block
+  int model = 1;           // stored after the first block
+  CNode* node = nullptr;   // the node being polled; not owned
+  std::array<std::uint8_t, zv::kImageSize> image{};
+  std::array<std::uint8_t, zv::kIdentitySize> identity{};
+
+ protected:
+  // Writes the status into the node and reports it (nothing without a node).
+  void PostStatus(int status, int percent = 0);
+  // Writes the status into the node without a report.
+  void StoreStatus(int status);
+  // The progress of a block download of `count` items: stores status 130 in the
+  // node; each PostBlockProgress then reports the node's status with
+  // trunc(5 + k * 95 / count) for the k-th block, the step and the running sum
+  // kept in single precision (so the last report of a list is often 99).
+  void BeginBlockProgress(int count);
+  void PostBlockProgress();
+  // Reports the node's present status with a progress percent.
+  void ReportProgress(int percent);
+  // Copies a block's data to image[address]; bytes that would fall beyond the
+  // end of the image are dropped.
+  void StoreBlock(int address, const std::uint8_t* data, int length);
+  // PollCancel.
+  static bool Cancelled();
+  void Sleep(zv::Duration pause) const { clock_->Sleep(pause); }
+  // Writes the text (without its terminator); the result is not used.
+  void WriteText(const std::string& text);
+
+ private:
+  zv::PollTiming timing_;
+  const zv::Clock* clock_;
+  zv::StatusSink* sink_;
+  float progress_step_ = 0.0f;
+  float progress_ = 0.0f;
+};

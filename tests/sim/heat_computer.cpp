@@ -1,0 +1,226 @@
+#include "tests/sim/heat_computer.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace zv::sim {
+
+namespace {
+
+constexpr std::uint8_t kStart = 0xA5;
+constexpr size_t kFrameSize = 8;
+constexpr std::uint8_t kIdentity = 0x02;
+constexpr std::uint8_t kReadMemory = 0x10;
+
+void AppendCrc(Bytes& frame, size_t from) {
+  const std::uint16_t crc = DeviceCrc(frame.data() + from, frame.size() - from);
+  frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+  frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+}
+
+}  // namespace
+
+std::uint16_t DeviceCrc(const std::uint8_t* data, size_t n) {
+  // The augmented check with start value 1 equals the direct MSB-first CRC with
+  // polynomial 0x1021 and initial value 0x1021.
+  unsigned crc = 0x1021;
+  for (size_t i = 0; i < n; ++i) {
+    crc ^= static_cast<unsigned>(data[i]) << 8;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
+    crc &= 0xFFFF;
+  }
+  return static_cast<std::uint16_t>(crc);
+}
+
+Bytes RequestBytes(std::uint8_t device, std::uint8_t command, std::uint16_t address,
+                   std::uint8_t length) {
+  Bytes frame = {kStart, device, command, static_cast<std::uint8_t>(address & 0xFF),
+                 static_cast<std::uint8_t>(address >> 8), length};
+  AppendCrc(frame, 1);
+  return frame;
+}
+
+HeatComputer::HeatComputer() : memory_(kMemorySize, 0) {}
+
+void HeatComputer::SetType(std::uint8_t type) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  memory_[0] = type;
+}
+
+void HeatComputer::SetVersion(std::uint8_t version) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  memory_[1] = version;
+}
+
+void HeatComputer::SetSerial(std::uint16_t serial) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  memory_[2] = static_cast<std::uint8_t>(serial & 0xFF);
+  memory_[3] = static_cast<std::uint8_t>(serial >> 8);
+}
+
+int HeatComputer::family() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return FamilyLocked();
+}
+
+int HeatComputer::FamilyLocked() const {
+  return memory_[0] == 4 || memory_[1] == 3 || memory_[1] == 4 ? 1 : 2;
+}
+
+void HeatComputer::SetClock(int year, int month, int day, int hour, int minute, int second) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const size_t at = FamilyLocked() == 1 ? 80 : 64;
+  memory_[at] = static_cast<std::uint8_t>(year - 2000);
+  memory_[at + 1] = static_cast<std::uint8_t>(month);
+  memory_[at + 2] = static_cast<std::uint8_t>(day);
+  memory_[at + 3] = static_cast<std::uint8_t>(hour);
+  minute_ = minute;
+  second_ = second;
+}
+
+void HeatComputer::SetNetworkAddress(std::uint8_t address) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  network_address_ = address;
+}
+
+void HeatComputer::Poke(size_t address, const Bytes& bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (size_t i = 0; i < bytes.size(); ++i) Put(address + i, bytes[i]);
+}
+
+Bytes HeatComputer::Peek(size_t address, size_t n) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Bytes out(n);
+  for (size_t i = 0; i < n; ++i) out[i] = memory_[(address + i) % kMemorySize];
+  return out;
+}
+
+void HeatComputer::SetIdentityBlock(const Bytes& data) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  identity_ = data;
+}
+
+Bytes HeatComputer::IdentityData() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return IdentityDataLocked();
+}
+
+Bytes HeatComputer::IdentityDataLocked() const {
+  const size_t n = FamilyLocked() == 1 ? 64 : 90;
+  Bytes out;
+  if (identity_.empty()) {
+    out.assign(memory_.begin(), memory_.begin() + static_cast<long>(n));
+    out[n - 2] = static_cast<std::uint8_t>(minute_);
+    out[n - 1] = static_cast<std::uint8_t>(second_);
+  } else {
+    out = identity_;
+    out.resize(n, 0);
+  }
+  return out;
+}
+
+void HeatComputer::SetFault(size_t request, const AnswerFault& fault) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_[request] = fault;
+}
+
+void HeatComputer::SetSilentFrom(size_t request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  silent_from_ = request;
+}
+
+void HeatComputer::ClearFaults() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_.clear();
+  silent_from_.reset();
+}
+
+std::vector<LoggedRequest> HeatComputer::requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return log_;
+}
+
+size_t HeatComputer::request_count() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return log_.size();
+}
+
+size_t HeatComputer::rejected_frames() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return rejected_;
+}
+
+bool HeatComputer::WaitForRequests(size_t n, milliseconds bound) const {
+  const auto end = std::chrono::steady_clock::now() + bound;
+  while (request_count() < n) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(milliseconds(2));
+  }
+  return true;
+}
+
+void HeatComputer::Reset() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  pending_.clear();
+}
+
+std::vector<Reply> HeatComputer::Receive(const Bytes& in) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  pending_.insert(pending_.end(), in.begin(), in.end());
+  std::vector<Reply> replies;
+  size_t at = 0;
+  while (true) {
+    const auto start = std::find(pending_.begin() + static_cast<long>(at), pending_.end(), kStart);
+    at = static_cast<size_t>(start - pending_.begin());
+    if (pending_.size() - at < kFrameSize) break;
+    const Bytes frame(start, start + kFrameSize);
+    const std::uint16_t crc = DeviceCrc(frame.data() + 1, 5);
+    if (frame[6] != (crc & 0xFF) || frame[7] != (crc >> 8)) {
+      ++rejected_;
+      ++at;  // not a request: look for the next A5
+      continue;
+    }
+    at += kFrameSize;
+    replies.push_back(Answer(frame));
+  }
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(at));
+  return replies;
+}
+
+Reply HeatComputer::Answer(const Bytes& frame) {
+  LoggedRequest request;
+  request.device = frame[1];
+  request.command = frame[2];
+  request.address = static_cast<std::uint16_t>(frame[3] | (frame[4] << 8));
+  request.length = frame[5];
+  const size_t number = log_.size();
+
+  const auto found = faults_.find(number);
+  const AnswerFault fault = found != faults_.end() ? found->second : AnswerFault{};
+  const bool for_us = request.device == 0 || request.device == network_address_;
+  const bool known = request.command == kIdentity || request.command == kReadMemory;
+  const bool silenced = fault.drop || (silent_from_ && number >= *silent_from_);
+  request.answered = for_us && known && !silenced;
+  log_.push_back(request);
+
+  Reply reply;
+  if (!request.answered) return reply;
+  if (request.command == kIdentity) {
+    reply.answer = IdentityDataLocked();
+    AppendCrc(reply.answer, 0);
+  } else {
+    const std::uint16_t block = fault.block.value_or(request.address);
+    reply.answer = {static_cast<std::uint8_t>(block & 0xFF), static_cast<std::uint8_t>(block >> 8)};
+    for (size_t i = 0; i < request.length; ++i) reply.answer.push_back(memory_[(block + i) % kMemorySize]);
+    AppendCrc(reply.answer, 0);
+  }
+  reply.delay = fault.delay;
+  reply.noise = fault.noise;
+  reply.trailing = fault.trailing;
+  reply.chunk = fault.chunk;
+  reply.chunk_pause = fault.chunk_pause;
+  if (fault.bad_crc) reply.answer.back() ^= 0xFF;
+  return reply;
+}
+
+}  // namespace zv::sim
