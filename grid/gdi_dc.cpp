@@ -55,6 +55,67 @@ void CDC::SetClipBox(const CRect& rect) {
   hasClipBox_ = true;
 }
 
+int CDC::GetDeviceCaps(int index) const {
+  const QPaintDevice* device = painter_ != nullptr ? painter_->device() : nullptr;
+  if (device == nullptr) return 0;
+  switch (index) {
+    case HORZSIZE: return device->widthMM();
+    case VERTSIZE: return device->heightMM();
+    case HORZRES: return device->width();
+    case VERTRES: return device->height();
+    case LOGPIXELSX: return device->logicalDpiX();
+    case LOGPIXELSY: return device->logicalDpiY();
+    default: return 0;
+  }
+}
+
+int CDC::SetMapMode(int mode) {
+  const int previous = mapping_.mode;
+  if (mode != MM_TEXT && mode != MM_ANISOTROPIC) return 0;
+  mapping_.mode = mode;
+  ApplyMapping();
+  return previous;
+}
+
+CSize CDC::SetWindowExt(int cx, int cy) { return SetExtent(mapping_.windowExt, cx, cy); }
+
+CSize CDC::SetViewportExt(int cx, int cy) { return SetExtent(mapping_.viewportExt, cx, cy); }
+
+CSize CDC::SetExtent(CSize& extent, int cx, int cy) {
+  // A zero extent maps nothing anywhere: refused, the mapping stays as it is.
+  if (cx == 0 || cy == 0) return CSize();
+  const CSize previous = extent;
+  extent = CSize(cx, cy);
+  ApplyMapping();
+  return previous;
+}
+
+CPoint CDC::SetWindowOrg(int x, int y) {
+  const CPoint previous = mapping_.windowOrg;
+  mapping_.windowOrg = CPoint(x, y);
+  ApplyMapping();
+  return previous;
+}
+
+CPoint CDC::OffsetWindowOrg(int dx, int dy) {
+  const CPoint previous = mapping_.windowOrg;
+  return SetWindowOrg(previous.x + dx, previous.y + dy);
+}
+
+void CDC::ApplyMapping() {
+  if (painter_ == nullptr || painter_->device() == nullptr) return;
+  const CPoint org = mapping_.windowOrg;
+  if (mapping_.mode == MM_ANISOTROPIC) {
+    painter_->setWindow(org.x, org.y, mapping_.windowExt.cx, mapping_.windowExt.cy);
+    painter_->setViewport(0, 0, mapping_.viewportExt.cx, mapping_.viewportExt.cy);
+  } else {
+    const int w = painter_->device()->width();
+    const int h = painter_->device()->height();
+    painter_->setWindow(org.x, org.y, w, h);
+    painter_->setViewport(0, 0, w, h);
+  }
+}
+
 CFont* CDC::SelectObject(CFont* font) {
   CFont* previous = state_.font;
   state_.font = font;
@@ -93,7 +154,8 @@ int CDC::SetBkMode(int mode) {
 }
 
 bool CDC::PixelExact() const {
-  return painter_->transform().type() <= QTransform::TxTranslate;
+  // The window and viewport scale as much as the painter's own transform does.
+  return painter_->combinedTransform().type() <= QTransform::TxTranslate;
 }
 
 void CDC::ApplyFont() {

@@ -7,6 +7,10 @@
 // - The DC's state (font, pen, colours, background mode, pen position) is saved and
 //   restored with CDCStateGuard in place of SaveDC/RestoreDC.
 // - IsPrinting() is an explicit flag given by whoever makes the DC.
+// - The mapping modes MM_TEXT and MM_ANISOTROPIC are the painter's window and
+//   viewport: logical coordinates are what the DC's callers compute with, device
+//   pixels what the painter's device holds. Fonts keep their pixel size in logical
+//   units, so text scales with the mapping like everything else.
 // - A DC without a painter measures text but draws nothing (the grid's window DC or
 //   the screen DC, used only to measure).
 //
@@ -56,6 +60,18 @@ inline constexpr int WHITE_PEN = 6;
 inline constexpr int BLACK_PEN = 7;
 inline constexpr int NULL_PEN = 8;
 
+// Mapping modes.
+inline constexpr int MM_TEXT = 1;
+inline constexpr int MM_ANISOTROPIC = 8;
+
+// GetDeviceCaps indexes.
+inline constexpr int HORZSIZE = 4;     // width of the drawing area in millimetres
+inline constexpr int VERTSIZE = 6;     // height of the drawing area in millimetres
+inline constexpr int HORZRES = 8;      // width of the drawing area in device pixels
+inline constexpr int VERTRES = 10;     // height of the drawing area in device pixels
+inline constexpr int LOGPIXELSX = 88;  // device pixels per logical inch across
+inline constexpr int LOGPIXELSY = 90;  // device pixels per logical inch down
+
 // GetClipBox results.
 inline constexpr int ERROR = 0;
 inline constexpr int NULLREGION = 1;
@@ -104,6 +120,19 @@ class CDC {
   // A device of two colours (a black-and-white printer); the caller tells.
   bool IsMonochrome() const { return monochrome_; }
   void SetMonochrome(bool monochrome) { monochrome_ = monochrome; }
+  // A measure of the painter's device (the indexes above); 0 without a device.
+  int GetDeviceCaps(int index) const;
+
+  // Mapping from logical to device coordinates: device = (logical - window origin)
+  // x viewport extent / window extent, the viewport origin being the device's top-left
+  // corner. MM_TEXT keeps one logical unit per device pixel and ignores the extents.
+  int SetMapMode(int mode);
+  int GetMapMode() const { return mapping_.mode; }
+  CSize SetWindowExt(int cx, int cy);
+  CSize SetViewportExt(int cx, int cy);
+  CPoint SetWindowOrg(int x, int y);
+  CPoint OffsetWindowOrg(int dx, int dy);
+  CPoint GetWindowOrg() const { return mapping_.windowOrg; }
   // Forget what the DC last set on the painter.
   void PainterChanged();
 
@@ -160,7 +189,16 @@ class CDC {
     CPoint pos;
   };
 
+  struct Mapping {
+    int mode = MM_TEXT;
+    CPoint windowOrg;
+    CSize windowExt{1, 1};
+    CSize viewportExt{1, 1};
+  };
+
   bool PixelExact() const;
+  CSize SetExtent(CSize& extent, int cx, int cy);
+  void ApplyMapping();
   void ApplyFont();
   void ApplyPenColour(COLORREF colour);
   void FillPixels(int x, int y, int cx, int cy, COLORREF colour);
@@ -170,6 +208,7 @@ class CDC {
   bool monochrome_ = false;
   bool hasClipBox_ = false;
   CRect clipBox_;
+  Mapping mapping_;
   State state_;
   // What was last set on the painter.
   std::uint64_t appliedFont_ = 0;

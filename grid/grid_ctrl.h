@@ -45,6 +45,9 @@ using PFNLVCOMPARE = int (*)(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
 // The cell factory: makes one object of the grid's cell class.
 using GridCellCreator = CGridCellBase* (*)();
 
+// The record of a print job (grid/print_driver.h).
+class PrintInfo;
+
 class CGridCtrl : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -273,9 +276,40 @@ class CGridCtrl : public QAbstractScrollArea {
   // CompareCellText. The viewer overrides CopySelectionText.
 
   // ------------------------------------------------------------------------------
-  // Printing (grid_ctrl_print.cpp, to come): SetPrintMargins, OnBeginPrinting, OnPrint,
-  // OnEndPrinting, PrintFixedRowCells, PrintColumnHeadings, PrintHeader, PrintFooter,
-  // PrintRowHeadings (virtual). The viewer replaces the three print operations.
+  // Printing (grid_ctrl_print.cpp). A view's print operations call the three job
+  // operations (the print loop is zv::PrintPages, grid/print_driver.h); the viewer's
+  // grid replaces them, the margins, the header and the footer by its report. The
+  // table is laid out in the grid's pixel sizes on a page whose logical size is the
+  // paper size, scaled onto the printable area; how rows and columns fall into pages
+  // is zv::PrintLayout (grid/print_layout.h).
+
+  // Margins in character units of the printer font; each value >= 0 is stored, a
+  // negative one leaves that margin as it is. Top and bottom are kept, not used.
+  virtual void SetPrintMargins(int nHeaderHeight, int nFooterHeight, int nLeftMargin, int nRightMargin,
+                               int nTopMargin, int nBottomMargin, int nGap);
+  // Off: the table's width fills the paper's width. On: screen pixels keep (3/4 of)
+  // their size on paper, and a wide table is split across pages.
+  void SetWysiwygPrinting(bool bEnable = true) { m_bWysiwygPrinting = bEnable; }
+  bool GetWysiwygPrinting() const { return m_bWysiwygPrinting; }
+  // Printer font, character size, paper layout and the page count (SetMaxPage).
+  virtual void OnBeginPrinting(CDC* pDC, PrintInfo* pInfo);
+  // The page pInfo->m_nCurPage: header, headings, fixed columns, body rows, footer.
+  virtual void OnPrint(CDC* pDC, PrintInfo* pInfo);
+  // Deletes the printer font.
+  virtual void OnEndPrinting(CDC* pDC, PrintInfo* pInfo);
+  // The bands above and below the table, in pInfo->m_rectDraw: the title of the
+  // window holding the grid and the application's name; the page number of the
+  // page count and the date and time.
+  virtual void PrintHeader(CDC* pDC, PrintInfo* pInfo);
+  virtual void PrintFooter(CDC* pDC, PrintInfo* pInfo);
+  // The fixed rows over the page's columns (with the corner cells on every slice).
+  virtual void PrintColumnHeadings(CDC* pDC, PrintInfo* pInfo);
+  // One fixed row's cells of the columns [nStartColumn, nStopColumn), the rectangle
+  // running on from rect.right; bFirst draws the left edge of the first cell, once.
+  virtual void PrintFixedRowCells(int nStartColumn, int nStopColumn, int& row, CRect& rect, CDC* pDC,
+                                  bool& bFirst);
+  // The fixed columns beside the page's body rows.
+  virtual void PrintRowHeadings(CDC* pDC, PrintInfo* pInfo);
 
  signals:
   // Mirrors every notification sent to the owner, for observers.
@@ -388,6 +422,7 @@ class CGridCtrl : public QAbstractScrollArea {
   CSize m_PaperSize, m_LogicalPageSize;
   int m_nPageWidth = 0;
   int m_nPrintColumn = 0, m_nCurrPrintRow = 0, m_nNumPages = 0, m_nPageMultiplier = 0;
+  int m_nPrintColumnEnd = 0, m_nPrintRowEnd = 0;  // the page's slice and band end here
 
   // ---- Sorting
   bool m_bAscending = true;
