@@ -142,11 +142,11 @@ OwnedGrid::OwnedGrid(CGridCtrl* made, const std::vector<int>& heights, const std
   const int frame = 2 * grid->frameWidth();
   if (!grid->Create(CRect(0, 0, client.width() + frame, client.height() + frame), &owner, 100))
     ADD_FAILURE() << "grid not created";
-  auto pick = [](const std::vector<int>& sizes, int i) {
-    return sizes.empty() ? 20 : sizes[std::min(static_cast<size_t>(i), sizes.size() - 1)];
-  };
-  for (int row = 0; row < rows; ++row) grid->SetRowHeight(row, pick(heights, row));
-  for (int col = 0; col < cols; ++col) grid->SetColumnWidth(col, pick(widths, col));
+  auto pick = [](const std::vector<int>& sizes, int i) { return sizes[std::min(static_cast<size_t>(i), sizes.size() - 1)]; };
+  if (!heights.empty())
+    for (int row = 0; row < rows; ++row) grid->SetRowHeight(row, pick(heights, row));
+  if (!widths.empty())
+    for (int col = 0; col < cols; ++col) grid->SetColumnWidth(col, pick(widths, col));
   owner.show();
   ProcessPosted();
   owner.Clear();

@@ -108,7 +108,8 @@ class RecordingOwner : public QWidget, public CGridOwner {
 
 // A grid in a shown owner whose client area, without scroll bars, has exactly the
 // given size; every row and column gets its size from the lists (the last entry
-// repeats). Scroll bars take BarWidth() / BarHeight() from it when shown.
+// repeats; an empty list keeps the default sizes). Scroll bars take BarWidth() /
+// BarHeight() from it when shown.
 struct OwnedGrid {
   OwnedGrid(int rows, int cols, int fixedRows, int fixedCols, const std::vector<int>& heights,
             const std::vector<int>& widths, QSize client = QSize(200, 100));
@@ -132,6 +133,32 @@ struct OwnedGrid {
 // the horizontal one to 54 (maximum 199, page 146).
 struct HiddenLayout : OwnedGrid {
   explicit HiddenLayout(CGridCtrl* made = new CGridCtrl(10, 6, 1, 1));
+};
+
+// A grid that records the calls its mouse and keyboard make into the editing,
+// clipboard and drag code.
+class RecordingGrid : public CGridCtrl {
+ public:
+  RecordingGrid() : CGridCtrl(10, 6, 1, 1) {}
+  struct Edit {
+    int row, col;
+    CPoint point;
+    UINT nChar;
+    bool operator==(const Edit&) const = default;
+  };
+  std::vector<Edit> edits;
+  std::vector<UINT> chars;
+  int drags = 0, copies = 0, cuts = 0, pastes = 0, clears = 0;
+
+  void BeginCellEdit(int nRow, int nCol, CPoint point, UINT nChar) override {
+    edits.push_back({nRow, nCol, point, nChar});
+  }
+  void OnChar(UINT nChar, Qt::KeyboardModifiers) override { chars.push_back(nChar); }
+  void OnBeginDrag() override { ++drags; }
+  void OnEditCopy() override { ++copies; }
+  void OnEditCut() override { ++cuts; }
+  void OnEditPaste() override { ++pastes; }
+  void ClearSelectedText() override { ++clears; }
 };
 
 // Events as the platform delivers them, sent to the grid's viewport (mouse) or to
