@@ -1,10 +1,12 @@
 // The grid against Qt's QTableWidget as the peer, in the same run: filling a year of
 // hourly data (8,760 rows x 35 columns) with texts, painting one viewport, selecting
-// every cell. At the end the ratio of each pair is printed (peer time / grid time:
+// every cell, paging down through the whole table. At the end the ratio of each pair is printed (peer time / grid time:
 // above 1 the grid is faster).
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QTableWidget>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -163,6 +165,57 @@ void SelectAllTable(benchmark::State& state) {
     state.SkipWithError("not everything selected");
 }
 
+// Page Down from the first row to the last, painting the viewport after each key
+// as the screen would; one iteration is the whole way down.
+void PressPageDown(QWidget* target) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_PageDown, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+void PageDownGrid(benchmark::State& state) {
+  CGridCtrl& grid = *FilledView<GridView>(kYearRows).grid;
+  QWidget* viewport = grid.viewport();
+  QImage image(viewport->size(), QImage::Format_RGB32);
+  const int lastRow = grid.GetRowCount() - 1;
+  long pages = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    grid.SetScrollPosition(SB_VERT, 0);
+    grid.SetFocusCell(kHeaderRows, 0);
+    state.ResumeTiming();
+    while (grid.GetFocusCell().row < lastRow) {
+      PressPageDown(&grid);
+      viewport->render(&image);
+      ++pages;
+    }
+  }
+  state.counters["pages"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kAvgIterations);
+  QCoreApplication::processEvents();
+}
+
+void PageDownTable(benchmark::State& state) {
+  QTableWidget& table = FilledView<TableView>(kYearRows).table;
+  QWidget* viewport = table.viewport();
+  QImage image(viewport->size(), QImage::Format_RGB32);
+  const int lastRow = table.rowCount() - 1;
+  long pages = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    table.scrollToTop();
+    table.setCurrentCell(0, 0);
+    state.ResumeTiming();
+    while (table.currentRow() < lastRow) {
+      PressPageDown(&table);
+      viewport->render(&image);
+      ++pages;
+    }
+  }
+  state.counters["pages"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kAvgIterations);
+  QCoreApplication::processEvents();
+}
+
 // Keeps each result's time so that the pairs can be compared after the run.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -183,6 +236,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         {"paint one viewport, 876 rows", "paint/CGridCtrl/876", "paint/QTableWidget/876"},
         {"paint one viewport, 8760 rows", "paint/CGridCtrl/8760", "paint/QTableWidget/8760"},
         {"select all 8760 x 35", "select_all/CGridCtrl", "select_all/QTableWidget"},
+        {"page down through 8760 rows", "page_down/CGridCtrl", "page_down/QTableWidget"},
     };
     std::printf("\n%-32s %14s %16s %10s\n", "CGridCtrl vs QTableWidget", "CGridCtrl ms", "QTableWidget ms",
                 "ratio");
@@ -215,6 +269,8 @@ int main(int argc, char** argv) {
   }
   benchmark::RegisterBenchmark("select_all/CGridCtrl", SelectAllGrid)->Unit(kMillisecond);
   benchmark::RegisterBenchmark("select_all/QTableWidget", SelectAllTable)->Unit(kMillisecond);
+  benchmark::RegisterBenchmark("page_down/CGridCtrl", PageDownGrid)->Unit(kMillisecond);
+  benchmark::RegisterBenchmark("page_down/QTableWidget", PageDownTable)->Unit(kMillisecond);
 
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;

@@ -497,9 +497,10 @@ class CGridCtrl : public QAbstractScrollArea {
   // The scroll handler of one bar (rows and heights, or columns and widths).
   void OnScroll(int nBar, UINT nSBCode);
   QScrollBar* ScrollBarOf(int nBar) const;
+  // The room the bars take: the vertical bar's width, the horizontal bar's height.
+  QSize BarExtents() const;
   // The viewport as the layout gives it for the shown bars (also while hidden).
-  QSize ClientSizeFor(bool bHorzBar, bool bVertBar) const;
-  int BarExtent(int nBar) const;
+  QSize ClientSizeFor(bool bHorzBar, bool bVertBar, QSize barExtents) const;
   void OnScrollAction(int nBar, int action);
   void OnScrollValueChanged();
   void RepaintScrolledBand(int nBar);

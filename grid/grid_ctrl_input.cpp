@@ -70,6 +70,11 @@ bool CGridCtrl::event(QEvent* event) {
 
 void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   Qt::KeyboardModifiers modifiers = event->modifiers();
+  // Alt keys belong to the menus (system keys): the grid takes neither part.
+  if (modifiers & Qt::AltModifier) {
+    event->ignore();
+    return;
+  }
   if (event->key() == Qt::Key_Backtab) modifiers |= Qt::ShiftModifier;
   const UINT key = VirtualKeyOf(*event);
   bool taken = key != 0 && OnKeyDown(key, modifiers);

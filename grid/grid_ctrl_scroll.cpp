@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QPointer>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleHints>
-#include <QStyleOption>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -39,21 +39,20 @@ QScrollBar* CGridCtrl::ScrollBarOf(int nBar) const {
   return nullptr;
 }
 
-int CGridCtrl::BarExtent(int nBar) const {
-  QStyleOption option;
-  option.initFrom(this);
-  int extent = nBar == SB_VERT ? verticalScrollBar()->sizeHint().width() : horizontalScrollBar()->sizeHint().height();
+QSize CGridCtrl::BarExtents() const {
+  QSize extents(verticalScrollBar()->sizeHint().width(), horizontalScrollBar()->sizeHint().height());
   // Styles that frame the contents alone put a gap between frame and bar.
-  if (frameStyle() != QFrame::NoFrame &&
-      style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, &option, this))
-    extent += style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, &option, this);
-  return extent;
+  if (frameStyle() != QFrame::NoFrame && style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, this)) {
+    const int gap = style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, this);
+    extents += QSize(gap, gap);
+  }
+  return extents;
 }
 
-QSize CGridCtrl::ClientSizeFor(bool bHorzBar, bool bVertBar) const {
+QSize CGridCtrl::ClientSizeFor(bool bHorzBar, bool bVertBar, QSize barExtents) const {
   const int frame = 2 * frameWidth();
-  const int width = this->width() - frame - (bVertBar ? BarExtent(SB_VERT) : 0);
-  const int height = this->height() - frame - (bHorzBar ? BarExtent(SB_HORZ) : 0);
+  const int width = this->width() - frame - (bVertBar ? barExtents.width() : 0);
+  const int height = this->height() - frame - (bHorzBar ? barExtents.height() : 0);
   return QSize(std::max(0, width), std::max(0, height));
 }
 
@@ -64,7 +63,8 @@ void CGridCtrl::UpdateScrollBars() {
 
   const int fixedWidth = GetFixedColumnWidth();
   const int fixedHeight = GetFixedRowHeight();
-  const QSize whole = ClientSizeFor(false, false);
+  const QSize extents = BarExtents();
+  const QSize whole = ClientSizeFor(false, false, extents);
   if (fixedWidth >= whole.width() || fixedHeight >= whole.height()) {
     // Nothing but fixed cells fits: no bars, and the shown-bar bits say so.
     ShowScrollBars(SB_BOTH, false);
@@ -78,7 +78,7 @@ void CGridCtrl::UpdateScrollBars() {
   bool horz = false, vert = false;
   QSize visible;
   for (;;) {
-    visible = ClientSizeFor(horz, vert) - QSize(fixedWidth, fixedHeight);
+    visible = ClientSizeFor(horz, vert, extents) - QSize(fixedWidth, fixedHeight);
     const bool needHorz = visible.width() < virtualWidth;
     const bool needVert = visible.height() < virtualHeight;
     if (needHorz == horz && needVert == vert) break;
@@ -90,13 +90,21 @@ void CGridCtrl::UpdateScrollBars() {
   ShowScrollBars(SB_HORZ, horz);
   m_nHScrollMax = horz ? virtualWidth - 1 : 0;
 
-  auto setRange = [](QScrollBar* bar, int maximum, int page) {
+  // Qt's bar runs to the furthest position of the Windows model. Its signals are held
+  // back: the scroll area would only queue a layout for bars the grid shows itself
+  // (once for every row appended), and a position the new range moves is seen here.
+  bool moved = false;
+  auto setRange = [&moved](QScrollBar* bar, int maximum, int page) {
     page = maximum > 0 ? std::max(0, page) : 0;
+    const int before = bar->value();
+    const QSignalBlocker blocker(bar);
     bar->setPageStep(page);
     bar->setRange(0, std::max(0, maximum - std::max(page - 1, 0)));
+    moved = moved || bar->value() != before;
   };
   setRange(horizontalScrollBar(), m_nHScrollMax, visible.width());
   setRange(verticalScrollBar(), m_nVScrollMax, visible.height());
+  if (moved) viewport()->update();
 }
 
 void CGridCtrl::ShowScrollBars(int nBar, bool bShow) {

@@ -51,7 +51,7 @@ CRect CGridCtrl::GetClientRect() const {
   // Qt lays the viewport out only while the grid is shown; until then it is the
   // area the layout will give for the bars that are shown.
   if (isVisible()) return CRect::FromQRect(viewport()->rect());
-  const QSize size = ClientSizeFor(HasHorzScrollBar(), HasVertScrollBar());
+  const QSize size = ClientSizeFor(HasHorzScrollBar(), HasVertScrollBar(), BarExtents());
   return CRect(0, 0, size.width(), size.height());
 }
 

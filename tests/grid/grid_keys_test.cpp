@@ -142,6 +142,16 @@ TEST(GridKeys, KeysSelectTheCellTheyMoveTo) {
   EXPECT_EQ(g->GetSelectionBounds(), CCellRange(2, 1, 2, 5));
 }
 
+TEST(GridKeys, AltKeysAreLeftToTheMenus) {
+  auto* recording = new RecordingGrid;
+  HiddenLayout g(recording);
+  g->SetFocusCell(2, 1);
+  EXPECT_FALSE(Key(*g.grid, Qt::Key_Down, Qt::AltModifier));
+  EXPECT_FALSE(Key(*g.grid, Qt::Key_F, Qt::AltModifier, "f"));
+  EXPECT_EQ(g->GetFocusCell(), CCellID(2, 1));
+  EXPECT_TRUE(recording->chars.empty());
+}
+
 TEST(GridKeys, WithoutAFocusCellKeysGoOn) {
   HiddenLayout g;
   EXPECT_FALSE(Key(*g.grid, Qt::Key_Down));
