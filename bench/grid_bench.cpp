@@ -174,40 +174,34 @@ void PressPageDown(QWidget* target) {
   QCoreApplication::sendEvent(target, &release);
 }
 
-void PageDownGrid(benchmark::State& state) {
-  CGridCtrl& grid = *FilledView<GridView>(kYearRows).grid;
-  QWidget* viewport = grid.viewport();
-  QImage image(viewport->size(), QImage::Format_RGB32);
-  const int lastRow = grid.GetRowCount() - 1;
-  long pages = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    grid.SetScrollPosition(SB_VERT, 0);
-    grid.SetFocusCell(kHeaderRows, 0);
-    state.ResumeTiming();
-    while (grid.GetFocusCell().row < lastRow) {
-      PressPageDown(&grid);
-      viewport->render(&image);
-      ++pages;
-    }
-  }
-  state.counters["pages"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kAvgIterations);
-  QCoreApplication::processEvents();
+// Back at the top with the focus on the first row; the focus row; the last row.
+void ToTop(GridView& view) {
+  view.grid->SetScrollPosition(SB_VERT, 0);
+  view.grid->SetFocusCell(kHeaderRows, 0);
 }
+void ToTop(TableView& view) {
+  view.table.scrollToTop();
+  view.table.setCurrentCell(0, 0);
+}
+int CurrentRow(GridView& view) { return view.grid->GetFocusCell().row; }
+int CurrentRow(TableView& view) { return view.table.currentRow(); }
+int LastRow(GridView& view) { return view.grid->GetRowCount() - 1; }
+int LastRow(TableView& view) { return view.table.rowCount() - 1; }
+QWidget* KeyTarget(GridView& view) { return view.grid; }
+QWidget* KeyTarget(TableView& view) { return &view.table; }
 
-void PageDownTable(benchmark::State& state) {
-  QTableWidget& table = FilledView<TableView>(kYearRows).table;
-  QWidget* viewport = table.viewport();
+template <typename View>
+void PageDown(benchmark::State& state) {
+  View& view = FilledView<View>(kYearRows);
+  QWidget* viewport = Viewport(view);
   QImage image(viewport->size(), QImage::Format_RGB32);
-  const int lastRow = table.rowCount() - 1;
   long pages = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    table.scrollToTop();
-    table.setCurrentCell(0, 0);
+    ToTop(view);
     state.ResumeTiming();
-    while (table.currentRow() < lastRow) {
-      PressPageDown(&table);
+    while (CurrentRow(view) < LastRow(view)) {
+      PressPageDown(KeyTarget(view));
       viewport->render(&image);
       ++pages;
     }
@@ -269,8 +263,8 @@ int main(int argc, char** argv) {
   }
   benchmark::RegisterBenchmark("select_all/CGridCtrl", SelectAllGrid)->Unit(kMillisecond);
   benchmark::RegisterBenchmark("select_all/QTableWidget", SelectAllTable)->Unit(kMillisecond);
-  benchmark::RegisterBenchmark("page_down/CGridCtrl", PageDownGrid)->Unit(kMillisecond);
-  benchmark::RegisterBenchmark("page_down/QTableWidget", PageDownTable)->Unit(kMillisecond);
+  benchmark::RegisterBenchmark("page_down/CGridCtrl", PageDown<GridView>)->Unit(kMillisecond);
+  benchmark::RegisterBenchmark("page_down/QTableWidget", PageDown<TableView>)->Unit(kMillisecond);
 
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;

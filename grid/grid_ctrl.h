@@ -509,6 +509,7 @@ class CGridCtrl : public QAbstractScrollArea {
   QRect CellUpdateRect(int nRow, int nCol) const;
 
   // ---- Mouse helpers
+  bool IsOverDivider(bool bColumn, CPoint point) const;
   // The hover part of a move: the mode and cursor follow the pointer.
   void TrackPointer(CPoint point);
   // A press on a divider: picks the column or row to size and shows the line; false

@@ -33,6 +33,20 @@ int FirstFrom(const std::vector<int>& sizes, int first, int count, int position)
   return index;
 }
 
+// From `first` on, the index whose span reaches the limit (its end is then the
+// limit); when none does, the last index and the end of it.
+int LastInView(const std::vector<int>& sizes, int first, int count, int edge, int limit, int* end) {
+  for (int i = first; i < count; ++i) {
+    edge += sizes[static_cast<size_t>(i)];
+    if (edge >= limit) {
+      *end = limit;
+      return i;
+    }
+  }
+  *end = edge;
+  return count - 1;
+}
+
 }  // namespace
 
 CCellID CGridCtrl::GetFirstVisibleDataCell(bool bForceRecalculation) const {
@@ -47,27 +61,10 @@ CCellRange CGridCtrl::GetVisibleDataRange(CRect* pRect, bool bForceRecalculation
   const CCellID topLeft = GetFirstVisibleDataCell(bForceRecalculation);
 
   // Rows from the top one until the client area is full; the row that reaches the
-  // bottom edge is the last, partly shown one.
-  int bottom = GetFixedRowHeight();
-  int maxRow = m_nRows - 1;
-  for (int row = topLeft.row; row < m_nRows; ++row) {
-    bottom += m_arRowHeights[static_cast<size_t>(row)];
-    if (bottom >= client.bottom) {
-      bottom = client.bottom;
-      maxRow = row;
-      break;
-    }
-  }
-  int right = GetFixedColumnWidth();
-  int maxCol = m_nCols - 1;
-  for (int col = topLeft.col; col < m_nCols; ++col) {
-    right += m_arColWidths[static_cast<size_t>(col)];
-    if (right >= client.right) {
-      right = client.right;
-      maxCol = col;
-      break;
-    }
-  }
+  // bottom edge is the last, partly shown one. Columns likewise.
+  int bottom = 0, right = 0;
+  const int maxRow = LastInView(m_arRowHeights, topLeft.row, m_nRows, GetFixedRowHeight(), client.bottom, &bottom);
+  const int maxCol = LastInView(m_arColWidths, topLeft.col, m_nCols, GetFixedColumnWidth(), client.right, &right);
   if (pRect != nullptr) *pRect = CRect(0, 0, right, bottom);
   return CCellRange(topLeft.row, topLeft.col, maxRow, maxCol);
 }

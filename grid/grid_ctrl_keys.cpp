@@ -93,29 +93,23 @@ bool CGridCtrl::OnKeyDown(UINT nChar, Qt::KeyboardModifiers modifiers) {
         break;
       }
       case VK_HOME:
+      case VK_END: {
+        // To the first (last) column, with Ctrl also the first (last) row; hidden
+        // ones are passed towards the inside.
+        const bool home = nChar == VK_HOME;
         if (ctrl) {
-          OnVScroll(SB_TOP);
+          OnVScroll(home ? SB_TOP : SB_BOTTOM);
           vScrolled = true;
-          next.row = m_nFixedRows;
+          next.row = home ? m_nFixedRows : lastRow;
         }
-        OnHScroll(SB_LEFT);
+        OnHScroll(home ? SB_LEFT : SB_RIGHT);
         hScrolled = true;
-        next.col = m_nFixedCols;
-        MoveTo(next.col, NextShown(widths, next.col, +1, m_nFixedCols, lastCol));
-        MoveTo(next.row, NextShown(heights, next.row, +1, m_nFixedRows, lastRow));
+        next.col = home ? m_nFixedCols : lastCol;
+        const int inward = home ? +1 : -1;
+        MoveTo(next.col, NextShown(widths, next.col, inward, m_nFixedCols, lastCol));
+        MoveTo(next.row, NextShown(heights, next.row, inward, m_nFixedRows, lastRow));
         break;
-      case VK_END:
-        if (ctrl) {
-          OnVScroll(SB_BOTTOM);
-          vScrolled = true;
-          next.row = lastRow;
-        }
-        OnHScroll(SB_RIGHT);
-        hScrolled = true;
-        next.col = lastCol;
-        MoveTo(next.col, NextShown(widths, next.col, -1, m_nFixedCols, lastCol));
-        MoveTo(next.row, NextShown(heights, next.row, -1, m_nFixedRows, lastRow));
-        break;
+      }
       case VK_F2:
         BeginCellEdit(next.row, next.col, CPoint(-1, -1), VK_LBUTTON);
         return true;

@@ -30,22 +30,21 @@ bool IsDataCell(const CGridCtrl& grid, const CCellID& cell) {
 
 }  // namespace
 
-bool CGridCtrl::IsOverColumnDivider(CPoint point) const {
-  if (point.y >= GetFixedRowHeight()) return false;
-  const CCellID cell = CellFromPoint(point, true);
-  CPoint origin;
-  if (!GetCellOrigin(cell, &origin)) return false;
-  if (point.x - origin.x < m_nResizeCaptureRange && cell.col != 0) return true;
-  return origin.x + m_arColWidths[static_cast<size_t>(cell.col)] - point.x < m_nResizeCaptureRange;
-}
+bool CGridCtrl::IsOverColumnDivider(CPoint point) const { return IsOverDivider(true, point); }
 
-bool CGridCtrl::IsOverRowDivider(CPoint point) const {
-  if (point.x >= GetFixedColumnWidth()) return false;
+bool CGridCtrl::IsOverRowDivider(CPoint point) const { return IsOverDivider(false, point); }
+
+bool CGridCtrl::IsOverDivider(bool bColumn, CPoint point) const {
+  // Columns are sized in the headings above them, rows in the headings beside them.
+  if (bColumn ? point.y >= GetFixedRowHeight() : point.x >= GetFixedColumnWidth()) return false;
   const CCellID cell = CellFromPoint(point, true);
   CPoint origin;
   if (!GetCellOrigin(cell, &origin)) return false;
-  if (point.y - origin.y < m_nResizeCaptureRange && cell.row != 0) return true;
-  return origin.y + m_arRowHeights[static_cast<size_t>(cell.row)] - point.y < m_nResizeCaptureRange;
+  const int into = bColumn ? point.x - origin.x : point.y - origin.y;
+  const int index = bColumn ? cell.col : cell.row;
+  const int size = bColumn ? m_arColWidths[static_cast<size_t>(index)] : m_arRowHeights[static_cast<size_t>(index)];
+  // Near the start (not of the first one) or near the end.
+  return (into < m_nResizeCaptureRange && index != 0) || size - into < m_nResizeCaptureRange;
 }
 
 CPoint CGridCtrl::PointInCell(int nRow, int nCol, CPoint point) const {
