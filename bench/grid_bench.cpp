@@ -1,10 +1,12 @@
 // The grid against Qt's QTableWidget as the peer, in the same run: filling a year of
 // hourly data (8,760 rows x 35 columns) with texts, painting one viewport, selecting
-// every cell. At the end the ratio of each pair is printed (peer time / grid time:
+// every cell, paging down through the whole table. At the end the ratio of each pair is printed (peer time / grid time:
 // above 1 the grid is faster).
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QTableWidget>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -163,6 +165,51 @@ void SelectAllTable(benchmark::State& state) {
     state.SkipWithError("not everything selected");
 }
 
+// Page Down from the first row to the last, painting the viewport after each key
+// as the screen would; one iteration is the whole way down.
+void PressPageDown(QWidget* target) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_PageDown, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+// Back at the top with the focus on the first row; the focus row; the last row.
+void ToTop(GridView& view) {
+  view.grid->SetScrollPosition(SB_VERT, 0);
+  view.grid->SetFocusCell(kHeaderRows, 0);
+}
+void ToTop(TableView& view) {
+  view.table.scrollToTop();
+  view.table.setCurrentCell(0, 0);
+}
+int CurrentRow(GridView& view) { return view.grid->GetFocusCell().row; }
+int CurrentRow(TableView& view) { return view.table.currentRow(); }
+int LastRow(GridView& view) { return view.grid->GetRowCount() - 1; }
+int LastRow(TableView& view) { return view.table.rowCount() - 1; }
+QWidget* KeyTarget(GridView& view) { return view.grid; }
+QWidget* KeyTarget(TableView& view) { return &view.table; }
+
+template <typename View>
+void PageDown(benchmark::State& state) {
+  View& view = FilledView<View>(kYearRows);
+  QWidget* viewport = Viewport(view);
+  QImage image(viewport->size(), QImage::Format_RGB32);
+  long pages = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ToTop(view);
+    state.ResumeTiming();
+    while (CurrentRow(view) < LastRow(view)) {
+      PressPageDown(KeyTarget(view));
+      viewport->render(&image);
+      ++pages;
+    }
+  }
+  state.counters["pages"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kAvgIterations);
+  QCoreApplication::processEvents();
+}
+
 // Keeps each result's time so that the pairs can be compared after the run.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -183,6 +230,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         {"paint one viewport, 876 rows", "paint/CGridCtrl/876", "paint/QTableWidget/876"},
         {"paint one viewport, 8760 rows", "paint/CGridCtrl/8760", "paint/QTableWidget/8760"},
         {"select all 8760 x 35", "select_all/CGridCtrl", "select_all/QTableWidget"},
+        {"page down through 8760 rows", "page_down/CGridCtrl", "page_down/QTableWidget"},
     };
     std::printf("\n%-32s %14s %16s %10s\n", "CGridCtrl vs QTableWidget", "CGridCtrl ms", "QTableWidget ms",
                 "ratio");
@@ -215,6 +263,8 @@ int main(int argc, char** argv) {
   }
   benchmark::RegisterBenchmark("select_all/CGridCtrl", SelectAllGrid)->Unit(kMillisecond);
   benchmark::RegisterBenchmark("select_all/QTableWidget", SelectAllTable)->Unit(kMillisecond);
+  benchmark::RegisterBenchmark("page_down/CGridCtrl", PageDown<GridView>)->Unit(kMillisecond);
+  benchmark::RegisterBenchmark("page_down/QTableWidget", PageDown<TableView>)->Unit(kMillisecond);
 
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;

@@ -10,8 +10,13 @@
 //   grid_ctrl_sizes.cpp      column widths, row heights, automatic sizing
 //   grid_ctrl_virtual.cpp    virtual mode and the owner notifications
 //   grid_ctrl_selection.cpp  focus cell and the set of selected cells
-//   grid_ctrl_draw.cpp       painting (a first, unscrolled form; see OnDraw)
-//   grid_ctrl_scroll.cpp     scroll bars (to be built)
+//   grid_ctrl_draw.cpp       painting: background bands, the four clipped passes, lines
+//   grid_ctrl_geometry.cpp   top-left cell, visible range, cell rectangles, hit test
+//   grid_ctrl_scroll.cpp     scroll bars, scroll handlers, wheel, resize
+//   grid_ctrl_input.cpp      Qt's input events turned into the handlers, auto-scroll
+//   grid_ctrl_keys.cpp       the keyboard handler
+//   grid_ctrl_mouse.cpp      press, move, release, double click, dividers
+//   grid_ctrl_hooks.cpp      placeholders for the editing, clipboard and tip code
 //   grid_ctrl_edit.cpp       in-place editing (to be built)
 // Mouse and keyboard, clipboard, sorting, drag and drop and printing get files of
 // their own (grid_ctrl_input.cpp, grid_ctrl_clipboard.cpp, grid_ctrl_sort.cpp,
@@ -31,11 +36,13 @@
 #include "grid/gdi_font.h"
 #include "grid/gdi_types.h"
 #include "grid/grid_cell.h"
+#include "grid/grid_msg_codes.h"
 #include "grid/grid_owner.h"
 #include "grid/grid_records.h"
 
 class CGridEditWnd;
 class CImageList;
+class QRubberBand;
 
 // Virtual mode's fetch function: fills the record for one cell; its result is not used.
 using GRIDCALLBACK = bool (*)(GridDispInfo* info, LPARAM lParam);
@@ -217,11 +224,11 @@ class CGridCtrl : public QAbstractScrollArea {
   // ------------------------------------------------------------------------------
   // Focus and selection (grid_ctrl_selection.cpp). The selected cells are kept in a
   // set keyed by row and column in full, in step with each cell's CellSelected bit.
-  // The mouse and keyboard that drive them come with the input code.
+  // Changed cells are repainted one by one, and only inside the visible range.
 
   CCellID GetFocusCell() const { return m_idCurrentCell; }
-  // Moves the focus (never into the fixed cells); answers the previous focus cell.
-  // Redrawing of the old and new focus (and their headings) comes with the drawing code.
+  // Moves the focus (never into the fixed cells) and repaints the old and the new
+  // focus cell, with focus tracking also their headings; answers the previous one.
   CCellID SetFocusCell(CCellID cell);
   CCellID SetFocusCell(int nRow, int nCol) { return SetFocusCell(CCellID(nRow, nCol)); }
   bool IsCellSelected(int nRow, int nCol) const;
@@ -229,6 +236,9 @@ class CGridCtrl : public QAbstractScrollArea {
   int GetSelectedCount() const { return static_cast<int>(m_SelectedCellMap.Size()); }
   // The bounding range of the selected cells; (rows, columns, -1, -1) when none is.
   CCellRange GetSelectionBounds() const;
+  // Selects (or with bSelectCells false deselects) a rectangle; bounds inside the
+  // fixed area move to its edge. With bForceRepaint the changed cells are repainted
+  // before the call returns, else later.
   void SelectRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, bool bForceRepaint = false,
                    bool bSelectCells = true);
   void SelectRange(const CCellRange& range, bool bForceRepaint = false, bool bSelectCells = true) {
@@ -239,25 +249,144 @@ class CGridCtrl : public QAbstractScrollArea {
   void SelectAllCells();
   void SetEnableSelection(bool bEnable = true) { m_bEnableSelection = bEnable; }
   bool IsSelectable() const { return m_bEnableSelection; }
-  // Mouse and keyboard (grid_ctrl_input.cpp, to come): SetListMode, GetListMode,
-  // SetSingleRowSelect, SetSingleColumnSelect, SelectCells, SelectRows, SelectColumns,
-  // ExtendSelection, OnRowHeaderClick, OnColumnHeaderClick, OnEditSelectAll,
-  // IsOverColumnDivider, IsOverRowDivider, PointInCell and the Qt event handlers.
+  // From the selection start cell to the cell: a rectangle, whole rows, whole columns.
+  void SelectCells(CCellID cell, bool bForceRedraw = false, bool bSelectCells = true);
+  void SelectRows(CCellID cell, bool bForceRedraw = false, bool bSelectCells = true);
+  void SelectColumns(CCellID cell, bool bForceRedraw = false, bool bSelectCells = true);
+  // Selects to the cell as the mouse mode says (everything, columns, rows, cells).
+  void ExtendSelection(CCellID cell);
+  // List mode: clicks and keys select whole rows. Switching it either way clears the
+  // selection and the sort mark and ends row selection from the row headings.
+  void SetListMode(bool bEnableListMode = true);
+  bool GetListMode() const { return m_bListMode; }
+  void SetSingleRowSelect(bool bSingle = true) { m_bSingleRowSelection = bSingle; }
+  // Only one row at a time; in force only in list mode.
+  bool GetSingleRowSelect() const { return m_bListMode && m_bSingleRowSelection; }
+  void SetSingleColumnSelect(bool bSingle = true) { m_bSingleColSelection = bSingle; }
+  bool GetSingleColumnSelect() const { return m_bSingleColSelection; }
+  // Row selection by clicks on the row headings, column selection by the column headings.
+  void SetFixedRowSelection(bool bSelect = true) { m_bFixedRowSelection = bSelect; }
+  bool GetFixedRowSelection() const { return m_bFixedRowSelection; }
+  void SetFixedColumnSelection(bool bSelect = true) { m_bFixedColumnSelection = bSelect; }
+  bool GetFixedColumnSelection() const { return m_bFixedColumnSelection; }
+  // Select all (Ctrl+A and the Edit command), between SelectionChanging and
+  // SelectionChanged; the command is enabled exactly when IsSelectable() is.
+  virtual void OnEditSelectAll();
 
   // ------------------------------------------------------------------------------
-  // Drawing (grid_ctrl_draw.cpp) and scrolling (grid_ctrl_scroll.cpp)
+  // Mouse and keyboard (grid_ctrl_keys.cpp, grid_ctrl_mouse.cpp, grid_ctrl_input.cpp)
 
-  // Paints background, cells and grid lines. The present form draws from the first
-  // row and column without scrolling and with every cell erasing its background;
-  // the full painting (background bands, the four passes, clip tests, scroll offsets,
-  // cache hints) replaces it together with the cell geometry (GetCellRect,
-  // CellFromPoint, GetVisibleDataRange, ...).
+  void SetHandleTabKey(bool bHandle = true) { m_bHandleTabKey = bHandle; }
+  bool GetHandleTabKey() const { return m_bHandleTabKey; }
+  void SetColumnResize(bool bResize = true) { m_bAllowColumnResize = bResize; }
+  bool GetColumnResize() const { return m_bAllowColumnResize; }
+  void SetRowResize(bool bResize = true) { m_bAllowRowResize = bResize; }
+  bool GetRowResize() const { return m_bAllowRowResize; }
+  // Whether a divider drag may reopen hidden columns or rows, and may hide one.
+  void SetHiddenColUnhide(bool bUnhide = true) { m_bHiddenColUnhide = bUnhide; }
+  void SetHiddenRowUnhide(bool bUnhide = true) { m_bHiddenRowUnhide = bUnhide; }
+  void SetColumnHide(bool bHide = true) { m_bAllowColHide = bHide; }
+  void SetRowHide(bool bHide = true) { m_bAllowRowHide = bHide; }
+  void SetSortOnClick(bool bSort = true) { m_bSortOnClick = bSort; }
+  bool GetSortOnClick() const { return m_bSortOnClick; }
+  void EnableDragAndDrop(bool bAllow = true) { m_bAllowDragAndDrop = bAllow; }
+  bool GetDragAndDrop() const { return m_bAllowDragAndDrop; }
+  void EnableTitleTips(bool bEnable = true) { m_bTitleTips = bEnable; }
+  bool GetTitleTips() const { return m_bTitleTips; }
+
+  // The key-down part of a key (VK_ codes) with the modifiers held. Moves the focus,
+  // selects and scrolls; answers false for a key left to default processing. The
+  // key events call it, and so does whatever replays a key on the grid.
+  bool OnKeyDown(UINT nChar, Qt::KeyboardModifiers modifiers);
+  // A press on a row heading or a column heading (the corner counts as a column heading).
+  virtual void OnRowHeaderClick(CCellID cell);
+  virtual void OnColumnHeaderClick(CCellID cell);
+  // Hot zones of the dividers: column dividers only in the fixed rows, row dividers
+  // only in the fixed columns.
+  bool IsOverColumnDivider(CPoint point) const;
+  bool IsOverRowDivider(CPoint point) const;
+  // The point relative to the cell's top-left corner; (0, 0) when it has no origin.
+  CPoint PointInCell(int nRow, int nCol, CPoint point) const;
+  GridMouseMode GetMouseMode() const { return m_MouseMode; }
+
+  // Provided by the editing, clipboard, sorting, drag and drop and title-tip code;
+  // until it lands these are placeholders (grid_ctrl_hooks.cpp) that do nothing.
+  // The input code calls them at the points where that code takes over.
+  //   BeginCellEdit: F2, a release on the focus cell's text, a double click on text.
+  //   StopCellEdit: every press, right release, scroll step and resize.
+  //   OnChar: the character part of every key event (Windows-1251 byte; Tab is 9).
+  //   OnBeginDrag: a move past the start-drag distance after a press on a selected cell.
+  //   HideTitleTip: every scroll step. ShowTitleTip: hover over a cell with a tip text.
+  virtual void BeginCellEdit(int nRow, int nCol, CPoint point, UINT nChar);
+  virtual void StopCellEdit();
+  virtual void OnChar(UINT nChar, Qt::KeyboardModifiers modifiers);
+  virtual void ClearSelectedText();
+  virtual void OnEditCut();
+  virtual void OnEditCopy();
+  virtual void OnEditPaste();
+  virtual void OnBeginDrag();
+  bool SortItems(int nCol, bool bAscending, LPARAM data = 0);
+  void HideTitleTip();
+  void ShowTitleTip(const CRect& rectTitle, const std::string& text, const CRect& rectHover,
+                    const LOGFONT* font);
+  // The grid is editable and the cell is not read-only (grid_ctrl_edit.cpp).
+  bool IsCellEditable(int nRow, int nCol) const;
+  bool IsCellEditable(const CCellID& cell) const { return IsCellEditable(cell.row, cell.col); }
+
+  // ------------------------------------------------------------------------------
+  // Drawing (grid_ctrl_draw.cpp), geometry (grid_ctrl_geometry.cpp) and scrolling
+  // (grid_ctrl_scroll.cpp). Coordinates are viewport pixels; cell rectangles are
+  // inclusive (right = left + width - 1). Scroll positions are pixels of the
+  // non-fixed area; the display always starts at a row and column boundary.
+
+  // Background bands, then corner, fixed columns, fixed rows and data cells, each
+  // clipped to the DC's clip box, then the grid lines over the data cells.
   virtual void OnDraw(CDC* pDC);
-  // Invalidates one cell for repainting. Present form: the whole viewport.
+  // The first non-fixed row and column shown (remembered until the next scroll,
+  // count or size change).
+  CCellID GetFirstVisibleDataCell(bool bForceRecalculation = false) const;
+  // The non-fixed cells at least partly in the client area; the rectangle runs from
+  // (0, 0) to the edges of the last of them, capped at the client area.
+  CCellRange GetVisibleDataRange(CRect* pRect = nullptr, bool bForceRecalculation = false) const;
+  // False for a cell outside the grid or scrolled out above or to the left.
+  bool GetCellOrigin(int nRow, int nCol, CPoint* pPoint) const;
+  bool GetCellOrigin(const CCellID& cell, CPoint* pPoint) const { return GetCellOrigin(cell.row, cell.col, pPoint); }
+  bool GetCellRect(int nRow, int nCol, CRect* pRect) const;
+  bool GetCellRect(const CCellID& cell, CRect* pRect) const { return GetCellRect(cell.row, cell.col, pRect); }
+  // The cell under a client point; (-1, -1) (or -1 in one part) where none is.
+  // Hidden rows and columns are never hit.
+  CCellID CellFromPoint(CPoint point, bool bAllowFixedCellCheck = true) const;
+  // Some part of the cell lies in the client area.
+  bool IsCellVisible(int nRow, int nCol) const;
+  bool IsCellVisible(const CCellID& cell) const { return IsCellVisible(cell.row, cell.col); }
+  // Marks the cell's area for repainting.
   bool InvalidateCellRect(int nRow, int nCol);
-  // Recomputes the scroll bars. Present form: only forgets the remembered top-left
-  // cell; the scroll ranges come with the scrolling code.
+  bool InvalidateCellRect(const CCellID& cell) { return InvalidateCellRect(cell.row, cell.col); }
+  // Draws one cell into the DC now (with its grid lines); without a DC the cell's
+  // area is marked for repainting instead (painting happens in paint events only).
+  bool RedrawCell(int nRow, int nCol, CDC* pDC = nullptr);
+  bool RedrawCell(const CCellID& cell, CDC* pDC = nullptr) { return RedrawCell(cell.row, cell.col, pDC); }
+
+  // Recomputes ranges and pages and shows or hides the bars; runs after every size,
+  // count, width and height change and on resize.
   void UpdateScrollBars();
+  // Shows or hides SB_HORZ, SB_VERT or SB_BOTH, keeping the shown-bar bits in step.
+  void ShowScrollBars(int nBar, bool bShow);
+  bool HasHorzScrollBar() const { return (m_nBarState & kHorzBarBit) != 0; }
+  bool HasVertScrollBar() const { return (m_nBarState & kVertBarBit) != 0; }
+  void SetScrollPosition(int nBar, int nPos, bool bRedraw = true);
+  // The position, or with bThumb the thumb while it is dragged.
+  int GetScrollPosition(int nBar, bool bThumb = false) const;
+  // The bar in the Windows model (inclusive maximum, page); false for another bar.
+  bool GetScrollInfo(int nBar, SCROLLINFO* pInfo) const;
+  // The scroll handlers (SB_ codes); the scroll bars, keys and wheel drive them.
+  void OnVScroll(UINT nSBCode);
+  void OnHScroll(UINT nSBCode);
+  // Scrolls until the cell is visible; stops when a step makes no progress.
+  void EnsureVisible(int nRow, int nCol);
+  void EnsureVisible(const CCellID& cell) { EnsureVisible(cell.row, cell.col); }
+  // Lines per wheel notch from the platform (-1: a page per notch).
+  static int GetWheelScrollLines();
 
   // ------------------------------------------------------------------------------
   // Editing (grid_ctrl_edit.cpp)
@@ -333,6 +462,50 @@ class CGridCtrl : public QAbstractScrollArea {
   void paintEvent(QPaintEvent* event) override;
   void changeEvent(QEvent* event) override;
 
+  // Qt's events of the viewport and the grid, passed to the handlers below
+  // (grid_ctrl_input.cpp, grid_ctrl_scroll.cpp). The grid's own resize runs OnSize
+  // before Qt lays out the bars and the viewport.
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  // A double click is no press: Qt's own handler would make it one.
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // Qt's mouse-made request (on the press) is dropped: the grid makes its own at
+  // the end of the right release. Keyboard requests go on to the parent.
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  // Nothing is moved: the scroll handlers repaint what changed.
+  void scrollContentsBy(int dx, int dy) override;
+
+  // The background fills of OnDraw.
+  void EraseBkgnd(CDC* pDC);
+  // The mouse handlers; points are viewport coordinates.
+  void OnLButtonDown(CPoint point, Qt::KeyboardModifiers modifiers);
+  void OnMouseMove(CPoint point, Qt::KeyboardModifiers modifiers);
+  void OnLButtonUp(CPoint point, Qt::KeyboardModifiers modifiers);
+  void OnLButtonDblClk(CPoint point, Qt::KeyboardModifiers modifiers);
+  // Ends editing, moves selection and focus to the cell, then RequestContextMenu. A
+  // grid whose right click must leave selection and focus alone replaces it with a
+  // call of RequestContextMenu only.
+  virtual void OnRButtonUp(CPoint point, Qt::KeyboardModifiers modifiers);
+  // Sends the parent widget a mouse-made context-menu event for the point.
+  void RequestContextMenu(CPoint point);
+  // The cursor over the point, as the mouse mode or the cell under it wants it.
+  void OnSetCursor(CPoint point);
+  // Wheel delta in eighths of a degree (120 a notch); posts the scroll steps.
+  void OnMouseWheel(int zDelta);
+  // The auto-scroll step while the left button is held outside the cells.
+  void OnTimer(int nIDEvent);
+  // Another window took the mouse: auto-scroll and dragging end.
+  void OnCaptureChanged();
+  void OnSize();
+  // Lines per notch in place of the platform's (-1: a page per notch).
+  void SetWheelScrollLines(int nLines) { m_nRowsPerWheelNotch = nLines; }
+
  private:
   using GridRow = std::vector<CGridCellBase*>;
 
@@ -350,6 +523,41 @@ class CGridCtrl : public QAbstractScrollArea {
   // leaving cells that stay fixed the other way.
   void RestateFixedCells(int firstRow, int endRow, int firstCol, int endCol, UINT bits, bool becomeFixed);
   void ForgetTopLeftCell() { m_idTopLeftCell.row = -1; }
+
+  // ---- Drawing and scrolling helpers
+  static constexpr int kHorzBarBit = 1, kVertBarBit = 2;
+  // The scroll bars' actions and the pointer's moves reach the grid (constructor).
+  void InitScrollingAndInput();
+  // The scroll handler of one bar (rows and heights, or columns and widths).
+  void OnScroll(int nBar, UINT nSBCode);
+  QScrollBar* ScrollBarOf(int nBar) const;
+  // The room the bars take: the vertical bar's width, the horizontal bar's height.
+  QSize BarExtents() const;
+  // The viewport as the layout gives it for the shown bars (also while hidden).
+  QSize ClientSizeFor(bool bHorzBar, bool bVertBar, QSize barExtents) const;
+  void OnScrollAction(int nBar, int action);
+  void OnScrollValueChanged();
+  void RepaintScrolledBand(int nBar);
+  void DrawCellAt(CDC* pDC, int nRow, int nCol, const CRect& rect, bool bErase);
+  // A cell's area (already inclusive-to-exclusive), or an empty one when it has none.
+  QRect CellUpdateRect(int nRow, int nCol) const;
+
+  // ---- Mouse helpers
+  bool IsOverDivider(bool bColumn, CPoint point) const;
+  // The hover part of a move: the mode and cursor follow the pointer.
+  void TrackPointer(CPoint point);
+  // A press on a divider: picks the column or row to size and shows the line; false
+  // when it has no place on screen.
+  bool StartSizing(bool bColumn, CPoint point);
+  // A release after sizing: the new width or height; false when the cell has no origin.
+  bool FinishSizing(bool bColumn, CPoint point);
+  void ShowSizingLine(CPoint point);
+  void HideSizingLine();
+  // The pointer kept inside the band a divider may be dragged in.
+  CPoint ClampToSizingBand(CPoint point) const;
+  void SetGridCursor(Qt::CursorShape shape);
+  void KillAutoScrollTimer();
+  void PostClicked();
 
   // ---- Colours
   COLORREF m_crGridBkColour;
@@ -400,15 +608,20 @@ class CGridCtrl : public QAbstractScrollArea {
   bool m_bLMouseButtonDown = false, m_bRMouseButtonDown = false;
   CPoint m_LeftClickDownPoint, m_LastMousePoint;
   CCellID m_LeftClickDownCell, m_SelectionStartCell;
+  CPoint m_PointerPoint;  // the pointer as last seen, also outside the client area
+  QRubberBand* m_pSizingLine = nullptr;  // in place of the inverted divider line
+  CRect m_rcSizingBand;  // where the pointer may go while a divider is dragged
 
   // ---- Focus, scrolling, timers
   CCellID m_idCurrentCell;
-  CCellID m_idTopLeftCell;
+  mutable CCellID m_idTopLeftCell;
   int m_nTimerID = 0;
   int m_nTimerInterval = 25;
   int m_nResizeCaptureRange = 3;
   bool m_bAllowColumnResize = true, m_bAllowRowResize = true;
-  int m_nRowsPerWheelNotch = 3;  // read from the platform by the scrolling code
+  int m_nRowsPerWheelNotch = 3;  // GetWheelScrollLines(), read once by the constructor
+  bool m_bInSize = false;  // re-entry guard of the resize handler, per grid
+  bool m_bSettingScroll = false;  // the grid itself is moving a scroll bar
 
   // ---- Selection
   CCellIdSet m_SelectedCellMap, m_PrevSelectedCellMap;

@@ -8,3 +8,9 @@ CGridEditWnd* CGridCtrl::CreateInPlaceEdit(const CRect& /*rect*/, DWORD /*dwStyl
                                            UINT /*nFirstChar*/) {
   return nullptr;
 }
+
+bool CGridCtrl::IsCellEditable(int nRow, int nCol) const {
+  if (!m_bEditable) return false;
+  const CGridCellBase* cell = GetCell(nRow, nCol);
+  return cell != nullptr && !cell->IsReadOnly();
+}

@@ -2,9 +2,18 @@
 // full and kept in step with each cell's CellSelected bit (in virtual mode it is the
 // only record of the selection).
 
+#include <QRegion>
 #include <algorithm>
 
 #include "grid/grid_ctrl.h"
+#include "grid/wait_cursor.h"
+
+namespace {
+
+// Selections over this many cells (old and new) show the wait cursor.
+constexpr std::size_t kWaitCursorCells = 100000;
+
+}  // namespace
 
 bool CGridCtrl::IsCellSelected(int nRow, int nCol) const {
   if (!m_bEnableSelection) return false;
@@ -31,16 +40,26 @@ CCellID CGridCtrl::SetFocusCell(CCellID cell) {
   if (cell.row != -1 && cell.row < m_nFixedRows) cell.row = m_nFixedRows;
   if (cell.col != -1 && cell.col < m_nFixedCols) cell.col = m_nFixedCols;
   m_idCurrentCell = cell;
-  if (!m_bVirtualMode) {
-    if (IsValid(previous)) {
+
+  // The cell, and with focus tracking the headings of its column and row where the
+  // focus changed column or row (they show the focus sunken).
+  auto redraw = [this](const CCellID& focus, const CCellID& other) {
+    RedrawCell(focus);
+    if (!m_bTrackFocus) return;
+    if (focus.col != other.col)
+      for (int row = 0; row < m_nFixedRows; ++row) RedrawCell(row, focus.col);
+    if (focus.row != other.row)
+      for (int col = 0; col < m_nFixedCols; ++col) RedrawCell(focus.row, col);
+  };
+  if (IsValid(previous)) {
+    if (!m_bVirtualMode)
       SetItemState(previous.row, previous.col,
                    GetItemState(previous.row, previous.col) & ~static_cast<UINT>(CellFocused));
-      InvalidateCellRect(previous.row, previous.col);
-    }
-    if (IsValid(cell)) {
-      SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | CellFocused);
-      InvalidateCellRect(cell.row, cell.col);
-    }
+    redraw(previous, cell);
+  }
+  if (IsValid(cell)) {
+    if (!m_bVirtualMode) SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | CellFocused);
+    redraw(cell, previous);
   }
   return previous;
 }
@@ -68,12 +87,26 @@ void CGridCtrl::SelectRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, 
   intoData(nMinCol, m_nFixedCols);
   intoData(nMaxCol, m_nFixedCols);
   const bool allSet = nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0;
+  const bool inGrid = allSet && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol;
   const CCellRange range(nMinRow, nMinCol, nMaxRow, nMaxCol);
-  bool changed = false;
+
+  // A large change shows the wait cursor.
+  const std::size_t rectCells = inGrid ? static_cast<std::size_t>(nMaxRow - nMinRow + 1) *
+                                             static_cast<std::size_t>(nMaxCol - nMinCol + 1)
+                                       : 0;
+  CWaitCursor wait(m_SelectedCellMap.Size() + rectCells > kWaitCursorCells);
+
+  // Changed cells are repainted only where they are in view, all in one go.
+  const bool drawing = m_bCreated && m_bAllowDraw;
+  const CCellRange visible = drawing ? GetVisibleDataRange() : CCellRange();
+  QRegion dirty;
+  auto redraw = [&](int row, int col) {
+    if (drawing && visible.InRange(row, col)) dirty += CellUpdateRect(row, col);
+  };
 
   if (bSelectCells) {
-    // Deselect everything: take the set over and clear each cell's bit; entries
-    // whose cells no longer exist are simply dropped.
+    // Deselect everything: take the set over (it is not changed while it is walked)
+    // and clear each cell's bit; entries whose cells no longer exist are dropped.
     CCellIdSet previous;
     previous.Swap(m_SelectedCellMap);
     previous.ForEach([&](const CCellID& cell) {
@@ -82,36 +115,31 @@ void CGridCtrl::SelectRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, 
         if (CGridCellBase* stored = StoredCell(cell.row, cell.col))
           stored->SetState(stored->GetState() & ~static_cast<UINT>(CellSelected));
       }
-      if (!range.InRange(cell)) changed = true;
+      if (!range.InRange(cell)) redraw(cell.row, cell.col);
     });
     // A selection kept while Ctrl is held comes back (not with single row selection).
-    if (!(m_bListMode && m_bSingleRowSelection) && allSet) {
+    if (!GetSingleRowSelect() && allSet) {
       m_PrevSelectedCellMap.ForEach([&](const CCellID& cell) {
         if (!IsValid(cell)) return;
         SetCellSelected(cell.row, cell.col, true);
-        changed = true;
+        redraw(cell.row, cell.col);
       });
     }
   }
 
-  if (allSet && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol) {
-    if (bSelectCells)
-      m_SelectedCellMap.Reserve(m_SelectedCellMap.Size() + static_cast<std::size_t>(nMaxRow - nMinRow + 1) *
-                                                               static_cast<std::size_t>(nMaxCol - nMinCol + 1));
+  if (inGrid) {
+    if (bSelectCells) m_SelectedCellMap.Reserve(m_SelectedCellMap.Size() + rectCells);
     for (int row = nMinRow; row <= nMaxRow; ++row)
       for (int col = nMinCol; col <= nMaxCol; ++col)
         if (IsCellSelected(row, col) != bSelectCells) {
           SetCellSelected(row, col, bSelectCells);
-          changed = true;
+          redraw(row, col);
         }
   }
 
-  // Repainting cell by cell, only inside the visible range, comes with the drawing
-  // code; until then the viewport is repainted as a whole.
-  if (changed && m_bCreated && m_bAllowDraw) {
-    if (bForceRepaint) viewport()->repaint();
-    else viewport()->update();
-  }
+  if (dirty.isEmpty()) return;
+  if (bForceRepaint) viewport()->repaint(dirty);
+  else viewport()->update(dirty);
 }
 
 void CGridCtrl::DeselectAll() {
@@ -127,4 +155,51 @@ void CGridCtrl::ClearSelection() {
 void CGridCtrl::SelectAllCells() {
   if (!m_bEnableSelection) return;
   SelectRange(m_nFixedRows, m_nFixedCols, m_nRows - 1, m_nCols - 1, false, true);
+}
+
+void CGridCtrl::SelectCells(CCellID cell, bool bForceRedraw, bool bSelectCells) {
+  if (!m_bEnableSelection || !IsValid(cell)) return;
+  if (cell.row < m_nFixedRows || cell.col < m_nFixedCols) return;
+  const CCellID& start = m_SelectionStartCell;
+  SelectRange(std::min(start.row, cell.row), std::min(start.col, cell.col), std::max(start.row, cell.row),
+              std::max(start.col, cell.col), bForceRedraw, bSelectCells);
+}
+
+void CGridCtrl::SelectRows(CCellID cell, bool bForceRedraw, bool bSelectCells) {
+  if (!m_bEnableSelection || !IsValid(cell) || cell.row < m_nFixedRows) return;
+  const int first = GetSingleRowSelect() ? cell.row : std::min(m_SelectionStartCell.row, cell.row);
+  const int last = GetSingleRowSelect() ? cell.row : std::max(m_SelectionStartCell.row, cell.row);
+  SelectRange(first, m_nFixedCols, last, m_nCols - 1, bForceRedraw, bSelectCells);
+}
+
+void CGridCtrl::SelectColumns(CCellID cell, bool bForceRedraw, bool bSelectCells) {
+  if (!m_bEnableSelection || !IsValid(cell) || cell.col < m_nFixedCols) return;
+  const int first = m_bSingleColSelection ? cell.col : std::min(m_SelectionStartCell.col, cell.col);
+  const int last = m_bSingleColSelection ? cell.col : std::max(m_SelectionStartCell.col, cell.col);
+  SelectRange(m_nFixedRows, first, m_nRows - 1, last, bForceRedraw, bSelectCells);
+}
+
+void CGridCtrl::ExtendSelection(CCellID cell) {
+  if (!m_bEnableSelection) return;
+  switch (m_MouseMode) {
+    case MouseSelectAll: SelectAllCells(); break;
+    case MouseSelectColumns: SelectColumns(cell, false, true); break;
+    case MouseSelectRows: SelectRows(cell, false, true); break;
+    case MouseSelectCells: SelectCells(cell, false, true); break;
+    default: break;
+  }
+}
+
+void CGridCtrl::SetListMode(bool bEnableListMode) {
+  ClearSelection();
+  SetSortColumn(-1);
+  m_bListMode = bEnableListMode;
+  m_bFixedRowSelection = false;
+  Refresh();
+}
+
+void CGridCtrl::OnEditSelectAll() {
+  NotifyOwner(m_LeftClickDownCell.row, m_LeftClickDownCell.col, GridNotifyCode::SelectionChanging);
+  SelectAllCells();
+  NotifyOwner(m_idCurrentCell.row, m_idCurrentCell.col, GridNotifyCode::SelectionChanged);
 }

@@ -38,11 +38,11 @@ int CGridCtrl::GetFixedRowHeight() const {
   return std::accumulate(m_arRowHeights.begin(), m_arRowHeights.begin() + m_nFixedRows, 0);
 }
 
-int CGridCtrl::GetTotalWidth() const { return std::accumulate(m_arColWidths.begin(), m_arColWidths.end(), 0); }
+// The scroll bars ask for the totals after every row inserted or sized: std::reduce
+// may add in any order, which lets the compiler add several at a time.
+int CGridCtrl::GetTotalWidth() const { return std::reduce(m_arColWidths.begin(), m_arColWidths.end(), 0); }
 
-int CGridCtrl::GetTotalHeight() const {
-  return std::accumulate(m_arRowHeights.begin(), m_arRowHeights.end(), 0);
-}
+int CGridCtrl::GetTotalHeight() const { return std::reduce(m_arRowHeights.begin(), m_arRowHeights.end(), 0); }
 
 bool CGridCtrl::AutoSizeColumn(int nCol, int nAutoSizeStyle, bool bResetScroll) {
   // Hidden columns are never sized.

@@ -17,6 +17,8 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
   // The sunken client edge; the viewport paints all of itself (nothing to erase).
   setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  InitScrollingAndInput();
+  m_nRowsPerWheelNotch = GetWheelScrollLines();
 
   InitDefaultCellColours();
   m_crGridBkColour = m_crShadow;
@@ -40,10 +42,18 @@ bool CGridCtrl::Create(const CRect& rect, QWidget* parent, UINT nID, DWORD dwSty
   std::fill(m_arRowHeights.begin(), m_arRowHeights.end(), m_cellDefault.GetHeight());
   std::fill(m_arColWidths.begin(), m_arColWidths.end(), m_cellDefault.GetWidth());
   if (dwStyle & WS_VISIBLE) setVisible(true);
+  // The first size of the window: the bars follow it.
+  UpdateScrollBars();
   return true;
 }
 
-CRect CGridCtrl::GetClientRect() const { return CRect::FromQRect(viewport()->rect()); }
+CRect CGridCtrl::GetClientRect() const {
+  // Qt lays the viewport out only while the grid is shown; until then it is the
+  // area the layout will give for the bars that are shown.
+  if (isVisible()) return CRect::FromQRect(viewport()->rect());
+  const QSize size = ClientSizeFor(HasHorzScrollBar(), HasVertScrollBar(), BarExtents());
+  return CRect(0, 0, size.width(), size.height());
+}
 
 CGridOwner* CGridCtrl::GetOwner() const {
   if (m_pOwner != nullptr) return m_pOwner;

@@ -6,6 +6,7 @@
 
 #include "grid/cell_id_set.h"
 #include "grid/grid_ctrl.h"
+#include "tests/grid/grid_test_support.h"
 
 namespace {
 
@@ -154,6 +155,91 @@ TEST(GridFocus, FocusMovesOutOfTheFixedCellsAndCarriesTheBit) {
   g.ClearSelection();
   EXPECT_EQ(g.GetFocusCell(), CCellID());
   EXPECT_FALSE(g.GetCell(3, 2)->IsFocused());
+}
+
+}  // namespace
+
+namespace {
+
+struct RangeCase {
+  const char* what;
+  CCellRange range;
+  bool select;
+  int count;  // selected afterwards, from rows 2..3 x columns 2..3 selected before
+  CCellRange bounds;
+};
+
+TEST(GridSelection, SelectRangeTable) {
+  const RangeCase cases[] = {
+      {"into the fixed area", {0, 0, 1, 1}, true, 1, {1, 1, 1, 1}},
+      {"a new rectangle replaces the old", {4, 4, 5, 5}, true, 4, {4, 4, 5, 5}},
+      {"past the last row: nothing", {1, 1, 6, 1}, true, 0, {6, 6, -1, -1}},
+      {"a negative bound: nothing", {-1, 1, 2, 2}, true, 0, {6, 6, -1, -1}},
+      {"upside down: nothing", {3, 1, 2, 1}, true, 0, {6, 6, -1, -1}},
+      {"deselecting a part", {2, 2, 2, 3}, false, 2, {3, 2, 3, 3}},
+      {"deselecting outside", {4, 4, 5, 5}, false, 4, {2, 2, 3, 3}},
+      {"deselecting a bad range changes nothing", {4, 4, 9, 9}, false, 4, {2, 2, 3, 3}},
+  };
+  for (const RangeCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    CGridCtrl g(6, 6, 1, 1);
+    g.SelectRange(2, 2, 3, 3);
+    g.SelectRange(c.range, false, c.select);
+    EXPECT_EQ(g.GetSelectedCount(), c.count);
+    EXPECT_EQ(g.GetSelectionBounds(), c.bounds);
+  }
+}
+
+TEST(GridSelection, RowsAndColumnsFromTheStartCell) {
+  CGridCtrl g(6, 6, 1, 1);
+  // No start cell: the rows or columns of the cell alone are not made up.
+  g.SelectRows(CCellID(3, 0));
+  EXPECT_EQ(g.GetSelectedCount(), 0);
+  g.SetListMode(true);
+  g.SetSingleRowSelect(true);
+  g.SelectRows(CCellID(3, 0));  // a row heading cell selects its row
+  EXPECT_EQ(g.GetSelectionBounds(), CCellRange(3, 1, 3, 5));
+  g.SelectRows(CCellID(0, 2));  // a heading row: nothing
+  EXPECT_EQ(g.GetSelectionBounds(), CCellRange(3, 1, 3, 5));
+  g.SetSingleColumnSelect(true);
+  g.SelectColumns(CCellID(0, 4));
+  EXPECT_EQ(g.GetSelectionBounds(), CCellRange(1, 4, 5, 4));
+  g.SelectColumns(CCellID(2, 0));  // a fixed column: nothing
+  EXPECT_EQ(g.GetSelectionBounds(), CCellRange(1, 4, 5, 4));
+  g.SelectCells(CCellID(0, 4));  // a heading: nothing
+  EXPECT_EQ(g.GetSelectionBounds(), CCellRange(1, 4, 5, 4));
+}
+
+TEST(GridSelection, ListModeClearsSelectionFocusAndSortMark) {
+  CGridCtrl g(6, 6, 1, 1);
+  g.SelectAllCells();
+  g.SetFocusCell(2, 2);
+  g.SetSortColumn(3);
+  g.SetListMode(true);
+  EXPECT_TRUE(g.GetListMode());
+  EXPECT_EQ(g.GetSelectedCount(), 0);
+  EXPECT_EQ(g.GetFocusCell(), CCellID());
+  EXPECT_EQ(g.GetSortColumn(), -1);
+  EXPECT_FALSE(g.GetFixedRowSelection());
+  EXPECT_FALSE(g.GetSingleRowSelect());
+  g.SetSingleRowSelect(true);
+  EXPECT_TRUE(g.GetSingleRowSelect());
+  g.SetListMode(false);
+  EXPECT_FALSE(g.GetSingleRowSelect());  // in force only in list mode
+}
+
+TEST(GridSelection, SelectAllBetweenItsNotifications) {
+  zv::test::OwnedGrid g(6, 6, 1, 1, {20}, {30});
+  g->SetFocusCell(2, 2);
+  g->OnEditSelectAll();
+  EXPECT_EQ(g.owner.Codes(), (std::vector<std::string>{"-100 -1,-1", "-101 2,2"}));
+  EXPECT_EQ(g.owner.log[0].selected, 0);
+  EXPECT_EQ(g.owner.log[1].selected, 25);
+  g->ClearSelection();
+  g->SetEnableSelection(false);
+  EXPECT_FALSE(g->IsSelectable());
+  g->OnEditSelectAll();
+  EXPECT_EQ(g->GetSelectedCount(), 0);
 }
 
 }  // namespace

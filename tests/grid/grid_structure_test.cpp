@@ -72,7 +72,10 @@ TEST(GridStructure, ConstructorBuildsCellsAndCreateSetsSizes) {
   ASSERT_TRUE(g->Create(CRect(0, 0, 200, 100), &parent, 100));
   EXPECT_FALSE(g->Create(CRect(0, 0, 200, 100), &parent, 100));
   EXPECT_EQ(g->GetDlgCtrlID(), 100u);
-  EXPECT_EQ(g->GetClientRect().right, g->viewport()->width());
+  // Before the grid is shown its client area is the one the layout will give it.
+  const CRect hidden = g->GetClientRect();
+  parent.show();
+  EXPECT_EQ(hidden, CRect::FromQRect(g->viewport()->rect()));
   for (int row = 0; row < 4; ++row) EXPECT_EQ(g->GetRowHeight(row), g->GetDefaultCell(false, false)->GetHeight());
   for (int col = 0; col < 3; ++col) EXPECT_EQ(g->GetColumnWidth(col), g->GetDefaultCell(false, false)->GetWidth());
 }

@@ -1,6 +1,14 @@
 #include "tests/grid/grid_test_support.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "grid/gdi_colours.h"
 
@@ -91,6 +99,136 @@ CreatedGrid::CreatedGrid(int rows, int cols, int fixedRows, int fixedCols)
     : grid(new CGridCtrl(rows, cols, fixedRows, fixedCols)) {
   parent.resize(400, 300);
   if (!grid->Create(CRect(0, 0, 400, 300), &parent, 100)) ADD_FAILURE() << "grid not created";
+}
+
+void RecordingOwner::Add(int code, int row, int col) {
+  log.push_back({code, row, col, grid != nullptr ? grid->GetFocusCell() : CCellID(),
+                 grid != nullptr ? grid->GetSelectedCount() : 0});
+}
+
+LRESULT RecordingOwner::OnGridNotify(const GridNotify& notify) {
+  Add(notify.hdr.code, notify.iRow, notify.iColumn);
+  return 0;
+}
+
+LRESULT RecordingOwner::OnGridCacheHint(const GridCacheHint& hint) {
+  cacheHints.push_back(hint.range);
+  return 0;
+}
+
+void RecordingOwner::OnGridClicked(UINT controlId) { Add(kClicked, static_cast<int>(controlId), 0); }
+
+void RecordingOwner::contextMenuEvent(QContextMenuEvent* event) {
+  const QPoint at = grid != nullptr ? grid->viewport()->mapFrom(this, event->pos()) : event->pos();
+  Add(event->reason() == QContextMenuEvent::Mouse ? kContextMenu : kKeyboardMenu, at.x(), at.y());
+}
+
+std::vector<std::string> RecordingOwner::Codes() const {
+  std::vector<std::string> codes;
+  for (const Entry& e : log) codes.push_back(std::to_string(e.code) + " " + std::to_string(e.row) + "," + std::to_string(e.col));
+  return codes;
+}
+
+OwnedGrid::OwnedGrid(int rows, int cols, int fixedRows, int fixedCols, const std::vector<int>& heights,
+                     const std::vector<int>& widths, QSize client)
+    : OwnedGrid(new CGridCtrl(rows, cols, fixedRows, fixedCols), heights, widths, client) {}
+
+OwnedGrid::OwnedGrid(CGridCtrl* made, const std::vector<int>& heights, const std::vector<int>& widths,
+                     QSize client)
+    : grid(made) {
+  const int rows = grid->GetRowCount(), cols = grid->GetColumnCount();
+  owner.grid = grid;
+  owner.resize(client.width() + 100, client.height() + 100);
+  const int frame = 2 * grid->frameWidth();
+  if (!grid->Create(CRect(0, 0, client.width() + frame, client.height() + frame), &owner, 100))
+    ADD_FAILURE() << "grid not created";
+  auto pick = [](const std::vector<int>& sizes, int i) { return sizes[std::min(static_cast<size_t>(i), sizes.size() - 1)]; };
+  if (!heights.empty())
+    for (int row = 0; row < rows; ++row) grid->SetRowHeight(row, pick(heights, row));
+  if (!widths.empty())
+    for (int col = 0; col < cols; ++col) grid->SetColumnWidth(col, pick(widths, col));
+  owner.show();
+  ProcessPosted();
+  owner.Clear();
+}
+
+HiddenLayout::HiddenLayout(CGridCtrl* made) : OwnedGrid(made, {25, 20, 20, 0, 20}, {40, 50, 0, 50}) {
+  if (grid->GetClientRect() != CRect(0, 0, 186, 86)) ADD_FAILURE() << "scroll bars are not 14 pixels here";
+}
+
+OwnedGrid::~OwnedGrid() { owner.grid = nullptr; }
+
+int OwnedGrid::BarWidth() const { return grid->verticalScrollBar()->sizeHint().width(); }
+int OwnedGrid::BarHeight() const { return grid->horizontalScrollBar()->sizeHint().height(); }
+
+namespace {
+
+void SendMouse(CGridCtrl& grid, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers modifiers) {
+  QWidget* viewport = grid.viewport();
+  QMouseEvent event(type, QPointF(at), QPointF(viewport->mapToGlobal(at)), button, buttons, modifiers);
+  QCoreApplication::sendEvent(viewport, &event);
+}
+
+}  // namespace
+
+void Press(CGridCtrl& grid, QPoint at, Qt::KeyboardModifiers modifiers, Qt::MouseButton button) {
+  SendMouse(grid, QEvent::MouseButtonPress, at, button, button, modifiers);
+}
+
+void Release(CGridCtrl& grid, QPoint at, Qt::KeyboardModifiers modifiers, Qt::MouseButton button) {
+  SendMouse(grid, QEvent::MouseButtonRelease, at, button, Qt::NoButton, modifiers);
+}
+
+void Move(CGridCtrl& grid, QPoint at, Qt::MouseButtons held) {
+  SendMouse(grid, QEvent::MouseMove, at, Qt::NoButton, held, Qt::NoModifier);
+}
+
+void Click(CGridCtrl& grid, QPoint at, Qt::KeyboardModifiers modifiers, Qt::MouseButton button) {
+  Press(grid, at, modifiers, button);
+  Release(grid, at, modifiers, button);
+}
+
+void DoubleClick(CGridCtrl& grid, QPoint at) {
+  Press(grid, at);
+  Release(grid, at);
+  SendMouse(grid, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  Release(grid, at);
+}
+
+void Wheel(CGridCtrl& grid, QPoint at, int delta) {
+  QWidget* viewport = grid.viewport();
+  QWheelEvent event(QPointF(at), QPointF(viewport->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(viewport, &event);
+}
+
+bool Key(QWidget& target, int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+  QCoreApplication::sendEvent(&target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+  QCoreApplication::sendEvent(&target, &release);
+  return press.isAccepted();
+}
+
+QPoint CellCentre(const CGridCtrl& grid, int row, int col) {
+  CRect rect;
+  if (!grid.GetCellRect(row, col, &rect)) ADD_FAILURE() << "cell " << row << "," << col << " has no place";
+  return QPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+void ProcessPosted() {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
 }  // namespace zv::test
