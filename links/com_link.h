@@ -132,6 +132,12 @@ class CComLink : public CSerialPort {
   // -1 when every item is done. An index of -1 starts at item 0.
   static int NextPendingBlock(const zv::BlockItem* items, int count, int index);
 
+  // Writes the bins file (bins_file.h) of this download into the folder "bins"
+  // inside `base` (the program folder), for the stored family and model. Its
+  // name relative to `base` ("bins/..."), or "" when it could not be written
+  // whole (nothing is left behind then) or the device has no image size.
+  std::string WriteBinsFile(const std::string& base);
+
   // The archive record address of `stamp` for this link's family and model
   // (zv::ArchiveAddress).
   int ArchiveAddress(const DateStamp& stamp, int level) const;
