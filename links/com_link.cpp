@@ -156,12 +156,7 @@ int CComLink::ArchiveAddress(const DateStamp& stamp, int level) const {
 }
 
 void CComLink::PostStatus(int status, int percent) {
-  if (node == nullptr) return;
-  if (sink_ != nullptr) {
-    node->PostStatus(status, percent, *sink_);
-  } else {
-    node->status.store(status);
-  }
+  if (node != nullptr) node->PostStatus(status, percent, sink_);
 }
 
 void CComLink::StoreStatus(int status) {

@@ -21,15 +21,6 @@ namespace status = zv::node_status;
 // The poll target lies this far ahead of the computer's clock.
 constexpr std::time_t kTargetAhead = 2 * 60 * 60;
 
-// Writes the status into the node and reports it when there is a sink.
-void PostNodeStatus(CNode& node, int id, zv::StatusSink* sink) {
-  if (sink != nullptr) {
-    node.PostStatus(id, 0, *sink);
-  } else {
-    node.status.store(id);
-  }
-}
-
 class NodePoll {
  public:
   explicit NodePoll(zv::PollWorkerBlock& block)
@@ -45,7 +36,7 @@ class NodePoll {
   int Download(CComLink& link, const zv::LinkEndpoint& endpoint, const DateStamp& target);
   bool GiveNumber(const CComLink& link);
   int HandOver(const std::string& bins);
-  void Post(int id) { PostNodeStatus(node_, id, setup_.sink); }
+  void Post(int id) { node_.PostStatus(id, 0, setup_.sink); }
 
   CNode& node_;
   const zv::PollSetup& setup_;
@@ -180,7 +171,7 @@ void FinishNodePoll(zv::PollWorkerBlock* block, int final_status) {
   if (PollCancel.load()) final_status = status::kCancelled;
   if (final_status != 0 && block->node != nullptr) {
     clock.Sleep(block->setup.timing.worker.final_status_pause);
-    PostNodeStatus(*block->node, final_status, block->setup.sink);
+    block->node->PostStatus(final_status, 0, block->setup.sink);
   }
   clock.Sleep(block->setup.timing.worker.idle_pause);
   PollCancel.store(false);

@@ -185,6 +185,7 @@ TEST_F(PollWorkerTest, PollsTheNodeEndToEnd) {
   EXPECT_EQ(commands.front(), LineController::kConnect);
   EXPECT_EQ(std::vector<std::uint8_t>(commands.end() - 2, commands.end()),
             (std::vector<std::uint8_t>{LineController::kClock, LineController::kDisconnect}));
+  EXPECT_EQ(pstn_.controller.frames().back().bytes, (Bytes{0xCA, 0x03, 0x04, 0xD7, 0x15}));
   EXPECT_TRUE(pstn_.modem.WaitForHangups(1, kBound));
 
   // The converter got the bins path as its only argument, in the program folder,

@@ -20,16 +20,20 @@ void AppendCrc(Bytes& frame, size_t from) {
 
 }  // namespace
 
-std::uint16_t DeviceCrc(const std::uint8_t* data, size_t n) {
-  // The augmented check with start value 1 equals the direct MSB-first CRC with
-  // polynomial 0x1021 and initial value 0x1021.
-  unsigned crc = 0x1021;
+std::uint16_t DirectCrc16(std::uint16_t initial, const std::uint8_t* data, size_t n) {
+  unsigned crc = initial;
   for (size_t i = 0; i < n; ++i) {
     crc ^= static_cast<unsigned>(data[i]) << 8;
     for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
     crc &= 0xFFFF;
   }
   return static_cast<std::uint16_t>(crc);
+}
+
+std::uint16_t DeviceCrc(const std::uint8_t* data, size_t n) {
+  // The augmented check with start value 1 equals the direct form with the
+  // initial value 0x1021.
+  return DirectCrc16(0x1021, data, n);
 }
 
 Bytes RequestBytes(std::uint8_t device, std::uint8_t command, std::uint16_t address,

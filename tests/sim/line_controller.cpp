@@ -32,15 +32,7 @@ Bytes Acknowledge(std::uint8_t command) {
 
 }  // namespace
 
-std::uint16_t ControllerCrc(const std::uint8_t* data, size_t n) {
-  unsigned crc = 0;
-  for (size_t i = 0; i < n; ++i) {
-    crc ^= static_cast<unsigned>(data[i]) << 8;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
-    crc &= 0xFFFF;
-  }
-  return static_cast<std::uint16_t>(crc);
-}
+std::uint16_t ControllerCrc(const std::uint8_t* data, size_t n) { return DirectCrc16(0, data, n); }
 
 Bytes WrapAnswer(std::uint8_t command, const Bytes& payload_with_crc) {
   Bytes frame = {kStart, static_cast<std::uint8_t>(payload_with_crc.size() + 3), command};

@@ -45,8 +45,8 @@
 
 namespace zv::sim {
 
-// The check of the outer frames (start value 0), computed here in the direct
-// form (CRC-16/XMODEM), apart from the production code's.
+// The check of the outer frames (start value 0): CRC-16/XMODEM, computed apart
+// from the production code's.
 std::uint16_t ControllerCrc(const std::uint8_t* data, size_t n);
 // An answer frame: CA, L, the command, the payload with its inner CRC as
 // given, the outer CRC.
