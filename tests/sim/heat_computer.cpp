@@ -1,7 +1,6 @@
 #include "tests/sim/heat_computer.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace zv::sim {
 
@@ -155,12 +154,7 @@ size_t HeatComputer::rejected_frames() const {
 }
 
 bool HeatComputer::WaitForRequests(size_t n, milliseconds bound) const {
-  const auto end = std::chrono::steady_clock::now() + bound;
-  while (request_count() < n) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
+  return WaitUntil([&] { return request_count() >= n; }, bound);
 }
 
 void HeatComputer::Reset() {

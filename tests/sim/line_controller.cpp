@@ -1,7 +1,6 @@
 #include "tests/sim/line_controller.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "tests/sim/heat_computer.h"
 
@@ -99,12 +98,7 @@ bool LineController::in_session() const {
 }
 
 bool LineController::WaitForFrames(std::uint8_t command, size_t n, milliseconds bound) const {
-  const auto end = std::chrono::steady_clock::now() + bound;
-  while (count(command) < n) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
+  return WaitUntil([&] { return count(command) >= n; }, bound);
 }
 
 void LineController::Reset() {
