@@ -156,12 +156,7 @@ int CComLink::ArchiveAddress(const DateStamp& stamp, int level) const {
 }
 
 void CComLink::PostStatus(int status, int percent) {
-  if (node == nullptr) return;
-  if (sink_ != nullptr) {
-    node->PostStatus(status, percent, *sink_);
-  } else {
-    node->status.store(status);
-  }
+  if (node != nullptr) node->PostStatus(status, percent, sink_);
 }
 
 void CComLink::StoreStatus(int status) {
@@ -187,6 +182,35 @@ void CComLink::StoreBlock(int address, const std::uint8_t* data, int length) {
   if (address < 0 || address >= zv::kImageSize || length <= 0) return;
   const int n = std::min(length, zv::kImageSize - address);
   std::copy(data, data + n, image.begin() + address);
+}
+
+bool CComLink::BlockFitsImage(int address, int length) {
+  return address >= 0 && length >= 0 && address + length <= zv::kImageSize;
+}
+
+bool CComLink::TakeBlockAnswer(const std::uint8_t* payload, int length, zv::BlockItem* items, int count,
+                               int* marked) {
+  const int address = zv::AnswerAddress(payload);
+  if (!BlockFitsImage(address, length)) return false;
+  StoreBlock(address, payload + 2, length);
+  PostBlockProgress();
+  *marked = MarkBlockDone(items, count, address);
+  return true;
+}
+
+int CComLink::ReadAnswerBytes(std::uint8_t* buffer, int want, EmptyReads& empty, zv::Duration empty_pause) {
+  int got = 0;
+  while (got < want && !Cancelled()) {
+    const int n = Read(buffer + got, want - got);
+    if (n > 0) {
+      got += n;
+      continue;
+    }
+    ++empty.count;
+    if (empty.Exhausted()) break;
+    Sleep(empty_pause);
+  }
+  return got;
 }
 
 bool CComLink::Cancelled() { return PollCancel.load(std::memory_order_relaxed); }

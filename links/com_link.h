@@ -132,6 +132,12 @@ class CComLink : public CSerialPort {
   // -1 when every item is done. An index of -1 starts at item 0.
   static int NextPendingBlock(const zv::BlockItem* items, int count, int index);
 
+  // Writes the bins file (bins_file.h) of this download into the folder "bins"
+  // inside `base` (the program folder), for the stored family and model. Its
+  // name relative to `base` ("bins/..."), or "" when it could not be written
+  // whole (nothing is left behind then) or the device has no image size.
+  std::string WriteBinsFile(const std::string& base);
+
   // The archive record address of `stamp` for this link's family and model
   // (zv::ArchiveAddress).
   int ArchiveAddress(const DateStamp& stamp, int level) const;
@@ -168,6 +174,28 @@ class CComLink : public CSerialPort {
   // Copies a block's data to image[address]; bytes that would fall beyond the
   // end of the image are dropped.
   void StoreBlock(int address, const std::uint8_t* data, int length);
+  // Whether a block of `length` bytes at `address` lies wholly inside the image.
+  static bool BlockFitsImage(int address, int length);
+  // A block answer that passed its checks: `payload` is the address it names
+  // (low byte first) followed by `length` data bytes. The data go to the image
+  // at that address, the progress is reported and the item of that address is
+  // marked; `marked` gets its index (-1 when no item has the address). An
+  // answer whose block would pass the end of the image is refused (false):
+  // nothing is stored, reported or marked, and the block is to be asked for again.
+  bool TakeBlockAnswer(const std::uint8_t* payload, int length, zv::BlockItem* items, int count,
+                       int* marked);
+
+  // Empty reads of one call, counted against their limit.
+  struct EmptyReads {
+    int count = 0;
+    int limit = 5;
+    bool Exhausted() const { return count >= limit; }
+  };
+  // Reads until `want` bytes are in `buffer`, each read asking for the rest; a
+  // read that brings nothing counts in `empty` and is followed by
+  // `empty_pause`. Stops early when PollCancel is set or at the read that
+  // exhausts `empty`. The number of bytes in the buffer.
+  int ReadAnswerBytes(std::uint8_t* buffer, int want, EmptyReads& empty, zv::Duration empty_pause);
   // PollCancel.
   static bool Cancelled();
   void Sleep(zv::Duration pause) const { clock_->Sleep(pause); }

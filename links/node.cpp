@@ -34,6 +34,14 @@ void CNode::PostStatus(int new_status, int percent, zv::StatusSink& sink) {
   sink.OnNodeStatus(id_, new_status, percent);
 }
 
+void CNode::PostStatus(int new_status, int percent, zv::StatusSink* sink) {
+  if (sink != nullptr) {
+    PostStatus(new_status, percent, *sink);
+  } else {
+    status.store(new_status);
+  }
+}
+
 bool CNode::RewriteHeader(RewriteFailure* failure) {
   if (failure) *failure = {};
   std::string target = path;

@@ -47,6 +47,8 @@ class CNode {
   // Writes the status into the node, then reports it (status before report, so
   // a receiver that reads the node sees at least this status).
   void PostStatus(int new_status, int percent, zv::StatusSink& sink);
+  // The same; without a sink the status is only written.
+  void PostStatus(int new_status, int percent, zv::StatusSink* sink);
 
   // Writes the header back into the node file, keeping every data line after
   // the "$" line (their line ends become CR LF).

@@ -85,15 +85,84 @@ struct ComLinkTiming {
   }
 };
 
+// The PSTN link through the line-side controller.
+struct PstnLinkTiming {
+  // The connect frame: tries, and the pause before its answer is read.
+  int connect_tries = 5;
+  Duration connect_answer_pause = Ms(100);
+  // Between the three bursts of zero bytes that wake the heat computer up.
+  Duration wake_up_pause = Ms(500);
+  // Between the first block's request and the first read of its answer.
+  Duration first_answer_pause = Ms(100);
+  // After a read that brought nothing; reads of one call (the first block, or
+  // the whole block list) give up at the empty_read_limit-th empty read.
+  Duration empty_read_pause = Ms(100);
+  int empty_read_limit = 5;
+  // Before asking again for a block that an earlier pass left pending.
+  Duration wrap_pause = Ms(1000);
+  // After an answer that failed its checks: the rest of it (or the noise) is
+  // let in and discarded before the block is asked for again, and at most
+  // bad_answer_limit such answers in a row are taken before the call gives up.
+  Duration drain_pause = Ms(500);
+  int bad_answer_limit = 10;
+  // The clock and intercept frame: tries, and the pause before its answer is read.
+  int clock_tries = 5;
+  Duration clock_answer_pause = Ms(100);
+  // After the disconnect frame, so that it leaves before the port is closed.
+  Duration disconnect_pause = Ms(100);
+
+  template <class F>
+  void ForEachDuration(F&& f) {
+    f(connect_answer_pause);
+    f(wake_up_pause);
+    f(first_answer_pause);
+    f(empty_read_pause);
+    f(wrap_pause);
+    f(drain_pause);
+    f(clock_answer_pause);
+    f(disconnect_pause);
+  }
+};
+
+// The poll worker.
+struct PollWorkerTiming {
+  // After a new node got its number and name.
+  Duration renamed_pause = Ms(300);
+  // Before the worker lets the link go at the end of a download.
+  Duration end_pause = Ms(300);
+  // The end of every poll: before the final status, and then before the
+  // scheduler may start the next node (the final status stays on screen).
+  Duration final_status_pause = Ms(500);
+  Duration idle_pause = Ms(3000);
+  // How often the wait for the converter looks at it and at the stop request,
+  // and how long a stopped converter may take to end before it is killed.
+  Duration converter_poll = Ms(50);
+  Duration converter_grace = Ms(5000);
+
+  template <class F>
+  void ForEachDuration(F&& f) {
+    f(renamed_pause);
+    f(end_pause);
+    f(final_status_pause);
+    f(idle_pause);
+    f(converter_poll);
+    f(converter_grace);
+  }
+};
+
 // The whole engine. One group per piece of the engine.
 struct PollTiming {
   SerialPortTiming port;
   ComLinkTiming link;
+  PstnLinkTiming pstn;
+  PollWorkerTiming worker;
 
   template <class F>
   void ForEachDuration(F&& f) {
     port.ForEachDuration(f);
     link.ForEachDuration(f);
+    pstn.ForEachDuration(f);
+    worker.ForEachDuration(f);
   }
 };
 

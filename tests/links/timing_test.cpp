@@ -34,6 +34,26 @@ TEST(PollTiming, DefaultsAreTheRealValues) {
   EXPECT_EQ(l.identity_answer_pause, Ms(10));
   EXPECT_EQ(l.identity_retry_pause, Ms(50));
   EXPECT_EQ(l.identity_tries, 15);
+  const zv::PstnLinkTiming p;
+  EXPECT_EQ(p.connect_tries, 5);
+  EXPECT_EQ(p.connect_answer_pause, Ms(100));
+  EXPECT_EQ(p.wake_up_pause, Ms(500));
+  EXPECT_EQ(p.first_answer_pause, Ms(100));
+  EXPECT_EQ(p.empty_read_pause, Ms(100));
+  EXPECT_EQ(p.empty_read_limit, 5);
+  EXPECT_EQ(p.wrap_pause, Ms(1000));
+  EXPECT_EQ(p.drain_pause, Ms(500));
+  EXPECT_EQ(p.bad_answer_limit, 10);
+  EXPECT_EQ(p.clock_tries, 5);
+  EXPECT_EQ(p.clock_answer_pause, Ms(100));
+  EXPECT_EQ(p.disconnect_pause, Ms(100));
+  const zv::PollWorkerTiming w;
+  EXPECT_EQ(w.renamed_pause, Ms(300));
+  EXPECT_EQ(w.end_pause, Ms(300));
+  EXPECT_EQ(w.final_status_pause, Ms(500));
+  EXPECT_EQ(w.idle_pause, Ms(3000));
+  EXPECT_EQ(w.converter_poll, Ms(50));
+  EXPECT_EQ(w.converter_grace, Ms(5000));
 }
 
 TEST(PollTiming, ScalingReachesEveryDurationAndKeepsProportions) {
@@ -53,6 +73,11 @@ TEST(PollTiming, ScalingReachesEveryDurationAndKeepsProportions) {
   EXPECT_EQ(s.link.reply_pause, Ms(50));
   EXPECT_EQ(s.link.identity_answer_pause, Duration(500));
   EXPECT_EQ(s.link.connect_tries, 15);  // counts are not scaled
+  EXPECT_EQ(s.pstn.wake_up_pause, Ms(25));
+  EXPECT_EQ(s.pstn.disconnect_pause, Ms(5));
+  EXPECT_EQ(s.pstn.empty_read_limit, 5);
+  EXPECT_EQ(s.worker.idle_pause, Ms(150));
+  EXPECT_EQ(s.worker.converter_grace, Ms(250));
 }
 
 TEST(PollTiming, ScalingNeverTurnsAWaitIntoZero) {

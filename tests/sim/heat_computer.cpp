@@ -1,7 +1,6 @@
 #include "tests/sim/heat_computer.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace zv::sim {
 
@@ -20,16 +19,20 @@ void AppendCrc(Bytes& frame, size_t from) {
 
 }  // namespace
 
-std::uint16_t DeviceCrc(const std::uint8_t* data, size_t n) {
-  // The augmented check with start value 1 equals the direct MSB-first CRC with
-  // polynomial 0x1021 and initial value 0x1021.
-  unsigned crc = 0x1021;
+std::uint16_t DirectCrc16(std::uint16_t initial, const std::uint8_t* data, size_t n) {
+  unsigned crc = initial;
   for (size_t i = 0; i < n; ++i) {
     crc ^= static_cast<unsigned>(data[i]) << 8;
     for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
     crc &= 0xFFFF;
   }
   return static_cast<std::uint16_t>(crc);
+}
+
+std::uint16_t DeviceCrc(const std::uint8_t* data, size_t n) {
+  // The augmented check with start value 1 equals the direct form with the
+  // initial value 0x1021.
+  return DirectCrc16(0x1021, data, n);
 }
 
 Bytes RequestBytes(std::uint8_t device, std::uint8_t command, std::uint16_t address,
@@ -151,12 +154,7 @@ size_t HeatComputer::rejected_frames() const {
 }
 
 bool HeatComputer::WaitForRequests(size_t n, milliseconds bound) const {
-  const auto end = std::chrono::steady_clock::now() + bound;
-  while (request_count() < n) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
+  return WaitUntil([&] { return request_count() >= n; }, bound);
 }
 
 void HeatComputer::Reset() {

@@ -51,8 +51,10 @@
 
 namespace zv::sim {
 
-// The CRC of the device frames (start value 1), computed here on its own in the
-// direct form so that the simulator does not share the production code's.
+// The direct MSB-first CRC with polynomial 0x1021 from `initial`, computed here
+// on its own so that the simulators do not share the production code's.
+std::uint16_t DirectCrc16(std::uint16_t initial, const std::uint8_t* data, size_t n);
+// The CRC of the device frames (start value 1).
 std::uint16_t DeviceCrc(const std::uint8_t* data, size_t n);
 // A sealed 8-byte request frame.
 Bytes RequestBytes(std::uint8_t device, std::uint8_t command, std::uint16_t address,

@@ -74,26 +74,12 @@ std::vector<ModemSimulator::Dial> ModemSimulator::dials() const {
   return dials_;
 }
 
-namespace {
-
-template <class Done>
-bool WaitFor(Done done, milliseconds bound) {
-  const auto end = std::chrono::steady_clock::now() + bound;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
-}
-
-}  // namespace
-
 bool ModemSimulator::WaitForCommands(size_t n, milliseconds bound) const {
-  return WaitFor([&] { return commands().size() >= n; }, bound);
+  return WaitUntil([&] { return commands().size() >= n; }, bound);
 }
 
 bool ModemSimulator::WaitForHangups(int n, milliseconds bound) const {
-  return WaitFor([&] { return hangups() >= n; }, bound);
+  return WaitUntil([&] { return hangups() >= n; }, bound);
 }
 
 void ModemSimulator::Start() {

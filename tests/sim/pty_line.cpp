@@ -171,4 +171,13 @@ void SimulatorThread::Stop() {
   thread_.join();
 }
 
+bool WaitUntil(const std::function<bool()>& done, milliseconds bound) {
+  const auto end = Steady::now() + bound;
+  while (!done()) {
+    if (Steady::now() >= end) return false;
+    std::this_thread::sleep_for(milliseconds(2));
+  }
+  return true;
+}
+
 }  // namespace zv::sim

@@ -92,6 +92,10 @@ class PtyLine {
   std::atomic<bool> interrupted_{false};
 };
 
+// Waits until `done` holds, looking every few milliseconds; false when the
+// bound passed first. For the simulators' logs, which have no signal of their own.
+bool WaitUntil(const std::function<bool()>& done, milliseconds bound);
+
 // A device simulator's thread. The loop gets the stop flag and must return soon
 // after it is set; Stop sets it, interrupts the line given to Start, and joins.
 class SimulatorThread {

@@ -1,0 +1,179 @@
+#include "links/poll_worker.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "links/archive_map.h"
+#include "links/bins_file.h"
+#include "links/block_list.h"
+#include "links/link_factory.h"
+#include "links/node_status.h"
+#include "links/poll_flags.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/profile.h"
+#include "platform/str_format.h"
+
+namespace {
+
+namespace status = zv::node_status;
+
+// The poll target lies this far ahead of the computer's clock.
+constexpr std::time_t kTargetAhead = 2 * 60 * 60;
+
+class NodePoll {
+ public:
+  explicit NodePoll(zv::PollWorkerBlock& block)
+      : node_(*block.node),
+        setup_(block.setup),
+        clock_(*block.setup.clock),
+        folder_(block.setup.program_dir.empty() ? zv::ProgramDir() : block.setup.program_dir) {}
+
+  // The final status of the poll.
+  int Run();
+
+ private:
+  int Download(CComLink& link, const zv::LinkEndpoint& endpoint, const DateStamp& target);
+  bool GiveNumber(const CComLink& link);
+  int HandOver(const std::string& bins);
+  void Post(int id) { node_.PostStatus(id, 0, setup_.sink); }
+
+  CNode& node_;
+  const zv::PollSetup& setup_;
+  const zv::Clock& clock_;
+  const std::string folder_;
+};
+
+int NodePoll::Run() {
+  const std::optional<zv::LinkEndpoint> endpoint = zv::ReadLinkEndpoint(node_.header);
+  if (!endpoint) return status::kFailure;
+
+  DateStamp target;
+  target.FromTime(clock_.NowTime() + kTargetAhead);
+  if (node_.last_record.Compare(target, DateStamp::kHour) >= 0) return status::kOk;  // nothing new
+
+  std::unique_ptr<CComLink> link = zv::CreateLink(endpoint->modem, setup_.timing, clock_, setup_.sink);
+  if (!link) return status::kFailure;
+  link->device_address = endpoint->device_address;
+  link->node = &node_;
+  return Download(*link, *endpoint, target);
+  // The link goes here, and with it the port: the call ends.
+}
+
+int NodePoll::Download(CComLink& link, const zv::LinkEndpoint& endpoint, const DateStamp& target) {
+  if (!link.Open(endpoint.port, endpoint.modem, endpoint.init, endpoint.address) || !link.ReadFirstBlock()) {
+    link.Close();
+    return status::kFailure;
+  }
+  link.family = link.ImageFamily();
+  link.model = link.ImageModel();
+  node_.header.SetInt("V", link.family == 1 ? 4 : 8);
+  const bool numbered = GiveNumber(link);
+
+  auto list = std::make_unique<zv::BlockList>();
+  if (!zv::BuildBlockList(endpoint.modem, link.family, link.model, node_.last_record, target, *list) ||
+      !link.ReadBlocks(list->data(), list->size())) {
+    link.Close();
+    return status::kFailure;
+  }
+  link.Close();  // the call itself stays up until the link goes
+
+  const std::string bins = link.WriteBinsFile(folder_);
+  if (bins.empty()) return status::kFailure;
+  const int result = HandOver(bins);
+  if (numbered) Post(status::kRenamed);
+  clock_.Sleep(setup_.timing.worker.end_pause);
+  return result;
+}
+
+// A node without a number gets the device's, and its file the name made of it.
+// When the file cannot be renamed the node stays as it was (and is numbered at
+// its next poll).
+bool NodePoll::GiveNumber(const CComLink& link) {
+  if (node_.header.GetInt("N") != 0) return false;
+  const std::string old_number = node_.header.GetString("N");
+  const bool old_flag = node_.rename_flag;
+  node_.header.SetString("N", zv::StrFormat("%05d", link.DeviceNumber()));
+  node_.rename_flag = true;
+  if (!node_.RewriteHeader()) {
+    node_.header.SetString("N", old_number);
+    node_.rename_flag = old_flag;
+    return false;
+  }
+  Post(status::kRenamed);
+  clock_.Sleep(setup_.timing.worker.renamed_pause);
+  return true;
+}
+
+// The converter and the archive copy. 137 when the converter cannot be started.
+int NodePoll::HandOver(const std::string& bins) {
+  const zv::Profile profile(zv::kProgramZEVModem);
+  const bool transfer = profile.GetInt("Settings", "DataTransfer", 1) == 1;
+  const bool archive = profile.GetInt("Settings", "ArchiveSave", 1) == 1;
+  int result = status::kOk;
+  bool converted = true;
+  if (transfer) {
+    zv::ProgramWait wait;
+    wait.stop = &PollCancel;
+    wait.poll = setup_.timing.worker.converter_poll;
+    wait.grace = setup_.timing.worker.converter_grace;
+    const zv::ProgramRun run = zv::RunConverter(folder_, bins, wait);
+    if (run.end == zv::ProgramRun::End::kNotStarted) result = status::kFailure;
+    converted = run.Finished();
+  }
+  const std::string path = folder_ + "/" + bins;
+  if (archive) {
+    zv::EnsureDirectory(folder_, zv::kArchiveBinsFolder);
+    std::rename(path.c_str(), (folder_ + "/" + zv::ArchiveBinsFileName(bins)).c_str());
+  } else if (transfer && converted) {
+    std::remove(path.c_str());
+  }
+  return result;
+}
+
+}  // namespace
+
+namespace zv {
+
+PollWorker::~PollWorker() {
+  if (Running()) PollCancel.store(true);
+  Join();
+}
+
+bool PollWorker::Start(PollWorkerBlock& block) {
+  if (Running()) return false;
+  Join();
+  PollIdle.store(false);
+  running_.store(true);
+  thread_ = std::thread([this, &block] {
+    PollNodeThread(&block);
+    running_.store(false);
+  });
+  return true;
+}
+
+void PollWorker::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace zv
+
+int PollNodeThread(zv::PollWorkerBlock* block) {
+  if (block == nullptr) return 0;
+  const int result = block->node != nullptr ? NodePoll(*block).Run() : status::kFailure;
+  FinishNodePoll(block, result);
+  return 0;
+}
+
+void FinishNodePoll(zv::PollWorkerBlock* block, int final_status) {
+  if (block == nullptr) return;
+  const zv::Clock& clock = *block->setup.clock;
+  if (PollCancel.load()) final_status = status::kCancelled;
+  if (final_status != 0 && block->node != nullptr) {
+    clock.Sleep(block->setup.timing.worker.final_status_pause);
+    block->node->PostStatus(final_status, 0, block->setup.sink);
+  }
+  clock.Sleep(block->setup.timing.worker.idle_pause);
+  PollCancel.store(false);
+  PollIdle.store(true);
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Starting another program and waiting for it: the external converter binZEV2
+// that the workstation and the two readers hand their bins files to.
+//
+// RunProgram starts the program directly (no shell, so the arguments reach it
+// exactly as given, spaces included, and no quoting is needed or wanted) in the
+// working folder given, with its input from /dev/null, its output and errors
+// where ours go, none of our other descriptors (an open serial port must not
+// stay open in the child), the default signal dispositions, and in a process
+// group of its own. It then waits for the program to end, looking at the stop
+// flag every `poll`. A set stop flag ends the wait: the whole group gets
+// SIGTERM, then SIGKILL once `grace` has passed, and the program is reaped, so
+// neither it nor anything it started is left running behind the caller.
+//
+//   zv::ProgramWait wait{&stop_flag};
+//   zv::ProgramRun run = zv::RunConverter(zv::ProgramDir(), "bins/00042_2024-03-12_14-00.bin", wait);
+//   if (run.end == zv::ProgramRun::End::kNotStarted) report(run.error);
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace zv {
+
+inline constexpr const char* kConverterName = "binZEV2";
+
+// How a program run ended.
+struct ProgramRun {
+  enum class End {
+    kNotStarted,  // not found, or the start failed (error tells why)
+    kExited,      // ended by itself with exit_code
+    kKilled,      // ended by a signal it did not handle (signal)
+    kStopped,     // the stop flag ended the wait; the program was ended and reaped
+  };
+  End end = End::kNotStarted;
+  int exit_code = -1;
+  int signal = 0;
+  std::string error;
+
+  // The program ran to its end (whatever its exit code).
+  bool Finished() const { return end == End::kExited || end == End::kKilled; }
+};
+
+struct ProgramWait {
+  const std::atomic<bool>* stop = nullptr;  // none: wait for the end, however long
+  std::chrono::microseconds poll = std::chrono::milliseconds(50);
+  std::chrono::microseconds grace = std::chrono::seconds(5);
+};
+
+// The executable file `name` in `folder` when there is one, else the first one
+// on PATH; "" when there is none.
+std::string FindProgram(const std::string& name, const std::string& folder);
+
+// Runs `program` (a path) with `args` after the program name in `folder`, and
+// waits for it as described above. A set stop flag keeps it from starting at all.
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder, const ProgramWait& wait);
+
+// The converter: binZEV2 from `folder` (the program's own), else from PATH, run
+// in `folder` with the bins file path as its only argument.
+ProgramRun RunConverter(const std::string& folder, const std::string& bins_path, const ProgramWait& wait);
+
+}  // namespace zv
