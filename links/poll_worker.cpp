@@ -88,16 +88,18 @@ int NodePoll::Download(CComLink& link, const zv::LinkEndpoint& endpoint, const D
 
 // A node without a number gets the device's, and its file the name made of it.
 // When the file cannot be renamed the node stays as it was (and is numbered at
-// its next poll).
+// its next poll), and the reason goes to the window.
 bool NodePoll::GiveNumber(const CComLink& link) {
   if (node_.header.GetInt("N") != 0) return false;
   const std::string old_number = node_.header.GetString("N");
   const bool old_flag = node_.rename_flag;
   node_.header.SetString("N", zv::StrFormat("%05d", link.DeviceNumber()));
   node_.rename_flag = true;
-  if (!node_.RewriteHeader()) {
+  CNode::RewriteFailure failure;
+  if (!node_.RewriteHeader(&failure)) {
     node_.header.SetString("N", old_number);
     node_.rename_flag = old_flag;
+    if (setup_.sink != nullptr) setup_.sink->OnNodeMessage(node_.id(), failure.message);
     return false;
   }
   Post(status::kRenamed);
@@ -141,7 +143,9 @@ PollWorker::~PollWorker() {
 }
 
 bool PollWorker::Start(PollWorkerBlock& block) {
-  if (Running()) return false;
+  // Once PollIdle is back the previous thread has only its last store left:
+  // wait for it rather than refuse, so the scheduler's "idle" is enough.
+  if (Running() && !PollIdle.load()) return false;
   Join();
   PollIdle.store(false);
   running_.store(true);

@@ -76,7 +76,8 @@ class PollWorker {
   PollWorker& operator=(const PollWorker&) = delete;
 
   // Clears PollIdle and starts PollNodeThread(&block) on a new thread; false
-  // (nothing started) while the previous one still runs.
+  // (nothing started) while the previous poll still runs, that is, until it
+  // has set PollIdle.
   bool Start(PollWorkerBlock& block);
   // True from Start until the thread's last step is done.
   bool Running() const { return running_.load(); }

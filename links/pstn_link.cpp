@@ -102,12 +102,20 @@ bool CZVMLink::ReadBlocks(zv::BlockItem* items, int count) {
 
     const Answer answer = FindAnswer(buffer.data(), kBlockAnswerSize, got);
     int marked = -1;
-    if (!answer || answer.length != 2 + kBlockLength ||
-        !TakeBlockAnswer(answer.payload, kBlockLength, items, count, &marked)) {
+    const bool whole = answer && answer.length == 2 + kBlockLength;
+    const bool pending = whole && IsPendingBlock(items, count, zv::AnswerAddress(answer.payload));
+    if (!whole || !TakeBlockAnswer(answer.payload, kBlockLength, items, count, &marked)) {
       if (!Drain(bad_answers)) return false;
       continue;  // the same item again
     }
-    bad_answers = 0;
+    // A good answer that brings no block still to be read (one outside the
+    // list, or one read already) counts against the same limit: a device that
+    // keeps answering with the wrong block must not hold the call for ever.
+    if (pending) {
+      bad_answers = 0;
+    } else if (++bad_answers >= t.bad_answer_limit) {
+      return false;
+    }
     index = NextPendingBlock(items, count, marked);
     if (index == -1) {
       PostStatus(zv::node_status::kOk);
@@ -201,6 +209,13 @@ bool CZVMLink::Exchange(const LinkFrame& frame, int tries, zv::Duration answer_p
     buffer.fill(0);
     const int got = Read(buffer.data(), kShortAnswerRead);
     if (FindAnswer(buffer.data(), AnswerLength(kRequestConnect), got)) return true;
+  }
+  return false;
+}
+
+bool CZVMLink::IsPendingBlock(const zv::BlockItem* items, int count, int address) {
+  for (int i = 0; i < count; ++i) {
+    if (items[i].address == address) return !items[i].IsDone();
   }
   return false;
 }

@@ -106,6 +106,8 @@ class CZVMLink : public CComLink {
   bool Exchange(const zv::LinkFrame& frame, int tries, zv::Duration answer_pause);
   // After a bad answer: false when it was the last one allowed in a row;
   // otherwise the input is drained for the next request.
+  // True when the list holds `address` and its block is still to be read.
+  static bool IsPendingBlock(const zv::BlockItem* items, int count, int address);
   bool Drain(int& bad_answers);
   void WriteFrame(const zv::LinkFrame& frame);
 };

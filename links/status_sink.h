@@ -13,6 +13,7 @@
 // block (it posts and returns).
 
 #include <cstdint>
+#include <string>
 
 namespace zv {
 
@@ -26,6 +27,9 @@ class StatusSink {
   // `status`: the node status id (129..145) just written into the node.
   // `percent`: the progress of the download, 0 when only the status changed.
   virtual void OnNodeStatus(NodeId node, int status, int percent) = 0;
+  // A failure the user must read (Windows-1251 text, shown in a message box by
+  // the window): the poll went on without the step that failed.
+  virtual void OnNodeMessage(NodeId /*node*/, const std::string& /*text*/) {}
 };
 
 }  // namespace zv

@@ -477,6 +477,11 @@ TEST_F(PollWorkerTest, ANewNodeWhoseNameIsTakenStaysAsItWas) {
   EXPECT_EQ(node_.header.GetInt("N"), 0);  // numbered at its next poll
   EXPECT_EQ(node_.path, File("00000_School.zev"));
   EXPECT_EQ(Read("00042_School.zev"), "another node\r\n$\r\n");
+  // The user is told why the node kept its old name.
+  const auto messages = recorder_.messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].first, node_.id());
+  EXPECT_FALSE(messages[0].second.empty());
 }
 
 TEST_F(PollWorkerTest, ADeviceWithoutAnArchiveMapFails) {
@@ -500,6 +505,24 @@ TEST_F(PollWorkerTest, TheWorkerStopsARunningPollWhenItGoes) {
   EXPECT_EQ(node_.status.load(), status::kCancelled);
   EXPECT_TRUE(PollIdle.load());
   EXPECT_FALSE(PollCancel.load());
+}
+
+// The scheduler starts the next poll as soon as PollIdle is back; the worker
+// must not refuse it because the old thread has not quite returned yet.
+TEST(PollWorkerEnd, StartsAgainAsSoonAsPollIdleIsBack) {
+  zv::sim::RunningClock clock(zv::sim::LocalTime(2024, 3, 12, 14, 30));
+  zv::PollWorkerBlock block;  // no node: the poll ends at once with 137
+  block.setup.timing = zv::sim::TestTiming();
+  block.setup.clock = &clock;
+  zv::PollWorker worker;
+  for (int round = 0; round < 20; ++round) {
+    ASSERT_TRUE(worker.Start(block)) << round;
+    const auto end = std::chrono::steady_clock::now() + kBound;
+    while (!PollIdle.load() && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+    ASSERT_TRUE(PollIdle.load());
+  }
+  worker.Join();
+  EXPECT_FALSE(worker.Running());
 }
 
 TEST(PollWorkerEnd, FinishNodePollAlwaysFreesTheScheduler) {

@@ -381,6 +381,22 @@ TEST_F(PstnLinkTest, NoiseBeforeEveryAnswerEndsTheCallAfterTheLimit) {
   EXPECT_FALSE(list_[1].IsDone());
 }
 
+// Good answers that never bring a listed block: the call ends at the same limit
+// as bad ones instead of asking for ever.
+TEST_F(PstnLinkTest, AnswersWithTheWrongBlockEndTheCallAfterTheLimit) {
+  ASSERT_TRUE(Open());
+  const int limit = timing().bad_answer_limit;
+  const size_t before = node_.heat.request_count();
+  zv::sim::AnswerFault other;
+  other.block = 3000;  // not in the list
+  for (int k = 0; k < 3 * limit; ++k) node_.heat.SetFault(before + static_cast<size_t>(k), other);
+  List({2000, 2128});
+  EXPECT_FALSE(ReadList());
+  EXPECT_EQ(node_.heat.request_count() - before, static_cast<size_t>(limit));
+  EXPECT_FALSE(list_[0].IsDone());
+  EXPECT_FALSE(list_[1].IsDone());
+}
+
 TEST_F(PstnLinkTest, AMissingAnswerEndsTheCallAtTheFifthEmptyRead) {
   MakeLink(zv::test::DistinctPauses(zv::test::QuickSilenceTiming()));
   ASSERT_TRUE(Open());

@@ -12,6 +12,16 @@ void StatusRecorder::OnNodeStatus(NodeId node, int status, int percent) {
   changed_.notify_all();
 }
 
+void StatusRecorder::OnNodeMessage(NodeId node, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  messages_.emplace_back(node, text);
+}
+
+std::vector<std::pair<NodeId, std::string>> StatusRecorder::messages() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return messages_;
+}
+
 std::vector<StatusEvent> StatusRecorder::events() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return events_;

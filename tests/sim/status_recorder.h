@@ -6,6 +6,8 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "links/status_sink.h"
@@ -22,8 +24,11 @@ struct StatusEvent {
 class StatusRecorder final : public StatusSink {
  public:
   void OnNodeStatus(NodeId node, int status, int percent) override;
+  void OnNodeMessage(NodeId node, const std::string& text) override;
 
   std::vector<StatusEvent> events() const;
+  // The messages in the order reported (node id, text).
+  std::vector<std::pair<NodeId, std::string>> messages() const;
   // The status ids in the order reported.
   std::vector<int> statuses() const;
   // Waits until `done` holds for the reports so far; false when the bound passed.
@@ -36,6 +41,7 @@ class StatusRecorder final : public StatusSink {
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   std::vector<StatusEvent> events_;
+  std::vector<std::pair<NodeId, std::string>> messages_;
 };
 
 }  // namespace zv::sim
