@@ -16,11 +16,12 @@
 //   grid_ctrl_input.cpp      Qt's input events turned into the handlers, auto-scroll
 //   grid_ctrl_keys.cpp       the keyboard handler
 //   grid_ctrl_mouse.cpp      press, move, release, double click, dividers
-//   grid_ctrl_hooks.cpp      placeholders for the editing, clipboard and tip code
-//   grid_ctrl_edit.cpp       in-place editing (to be built)
-// Mouse and keyboard, clipboard, sorting, drag and drop and printing get files of
-// their own (grid_ctrl_input.cpp, grid_ctrl_clipboard.cpp, grid_ctrl_sort.cpp,
-// grid_ctrl_dragdrop.cpp, grid_ctrl_print.cpp) and their sections below.
+//   grid_ctrl_edit.cpp       in-place editing: when it starts, what comes back
+//   grid_ctrl_clipboard.cpp  copy, cut, paste, clear
+//   grid_ctrl_sort.cpp       sorting rows by a column
+//   grid_ctrl_dragdrop.cpp   dragging the selection, dropping text on a cell
+//   grid_ctrl_title_tip.cpp  the tip over a cell whose text does not fit
+//   grid_ctrl_print.cpp      printing
 //
 // Rows and columns are 0-based; failures are answered by the result (false, -1, 0 or
 // an empty text), never by an exception. Texts are Windows-1251 std::string.
@@ -42,6 +43,8 @@
 
 class CGridEditWnd;
 class CImageList;
+class CTitleTip;
+class QMimeData;
 class QRubberBand;
 
 // Virtual mode's fetch function: fills the record for one cell; its result is not used.
@@ -309,29 +312,15 @@ class CGridCtrl : public QAbstractScrollArea {
   CPoint PointInCell(int nRow, int nCol, CPoint point) const;
   GridMouseMode GetMouseMode() const { return m_MouseMode; }
 
-  // Provided by the editing, clipboard, sorting, drag and drop and title-tip code;
-  // until it lands these are placeholders (grid_ctrl_hooks.cpp) that do nothing.
-  // The input code calls them at the points where that code takes over.
+  // The input code hands over to the editing, clipboard, sorting, drag and drop and
+  // title-tip code (their sections below) at these points:
   //   BeginCellEdit: F2, a release on the focus cell's text, a double click on text.
   //   StopCellEdit: every press, right release, scroll step and resize.
   //   OnChar: the character part of every key event (Windows-1251 byte; Tab is 9).
+  //   OnEditCopy, OnEditCut, OnEditPaste, ClearSelectedText: the Ctrl and Shift keys
+  //   and Delete. SortItems: a heading click with sort on click.
   //   OnBeginDrag: a move past the start-drag distance after a press on a selected cell.
   //   HideTitleTip: every scroll step. ShowTitleTip: hover over a cell with a tip text.
-  virtual void BeginCellEdit(int nRow, int nCol, CPoint point, UINT nChar);
-  virtual void StopCellEdit();
-  virtual void OnChar(UINT nChar, Qt::KeyboardModifiers modifiers);
-  virtual void ClearSelectedText();
-  virtual void OnEditCut();
-  virtual void OnEditCopy();
-  virtual void OnEditPaste();
-  virtual void OnBeginDrag();
-  bool SortItems(int nCol, bool bAscending, LPARAM data = 0);
-  void HideTitleTip();
-  void ShowTitleTip(const CRect& rectTitle, const std::string& text, const CRect& rectHover,
-                    const LOGFONT* font);
-  // The grid is editable and the cell is not read-only (grid_ctrl_edit.cpp).
-  bool IsCellEditable(int nRow, int nCol) const;
-  bool IsCellEditable(const CCellID& cell) const { return IsCellEditable(cell.row, cell.col); }
 
   // ------------------------------------------------------------------------------
   // Drawing (grid_ctrl_draw.cpp), geometry (grid_ctrl_geometry.cpp) and scrolling
@@ -389,20 +378,138 @@ class CGridCtrl : public QAbstractScrollArea {
   static int GetWheelScrollLines();
 
   // ------------------------------------------------------------------------------
-  // Editing (grid_ctrl_edit.cpp)
+  // Editing (grid_ctrl_edit.cpp; the editor is CInPlaceEdit, grid/in_place_edit.h).
+  // Whether a cell is being edited is the cell's state and its editor's life; the
+  // grid keeps none of its own. The owner may refuse an edit: EditStarting answered
+  // below 0 opens no editor (or leaves the cell as it is), EditEnded answered below
+  // 0 puts the old text back.
 
-  // Opens the in-place editor over a cell; null when no editor could be made (then
-  // the cell stays out of editing). Present form: no editor exists yet, always null.
+  // The control id of the in-place editor.
+  static constexpr UINT kInPlaceEditId = 8;
+
+  // Makes the editor a cell opens over itself; null when none could be made (then
+  // the cell stays out of editing).
   virtual CGridEditWnd* CreateInPlaceEdit(const CRect& rect, DWORD dwStyle, UINT nID, int nRow,
                                           int nCol, const std::string& initialText, UINT nFirstChar);
-  // To come: BeginCellEdit, StoreEditedText, ValidateEdit, StopCellEdit (virtual, in
-  // this order), IsItemEditing, SetCellTextChecked, OnEditorClosed.
+  // Hides the title tip, brings the cell into view, asks the owner (EditStarting)
+  // and opens the cell's editor. nChar tells the editor how to begin
+  // (grid/grid_edit_wnd.h); point is relative to the cell, (-1, -1) from the keys.
+  virtual void BeginCellEdit(int nRow, int nCol, CPoint point, UINT nChar);
+  // The text an edit produced: a changed text is put in, then kept when the cell
+  // accepts it and the owner does not refuse it (EditEnded), else the old text
+  // comes back. The cell leaves editing in any case.
+  virtual void StoreEditedText(int nRow, int nCol, const std::string& str);
+  // The cell's own check of an edited text; true without a cell.
+  virtual bool ValidateEdit(int nRow, int nCol, const std::string& str);
+  // Ends the edit of the focus cell, if there is one.
+  virtual void StopCellEdit();
+  // Starts an edit of the focus cell with a typed character, unless Ctrl is held,
+  // the mouse is busy, or the character is Escape (or Tab while the grid handles Tab).
+  virtual void OnChar(UINT nChar, Qt::KeyboardModifiers modifiers);
+  bool IsItemEditing(int nRow, int nCol) const;
+  // Changes a cell's text the way an edit would (paste, cut, Delete): nothing for a
+  // cell that is not editable or that the owner refuses (EditStarting).
+  void SetCellTextChecked(int nRow, int nCol, const std::string& str);
+  // The editor's end-of-edit report (code EditEnded from the control kInPlaceEditId):
+  // the text is stored, and an edit that ended with Tab or a navigation key goes on
+  // in the cell that key moves to (keyModifiers are those held with that key).
+  LRESULT OnEditorClosed(const GridDispInfo& info, Qt::KeyboardModifiers keyModifiers = Qt::NoModifier);
+  // The grid is editable and the cell is not read-only.
+  bool IsCellEditable(int nRow, int nCol) const;
+  bool IsCellEditable(const CCellID& cell) const { return IsCellEditable(cell.row, cell.col); }
 
   // ------------------------------------------------------------------------------
-  // Clipboard, sorting, drag and drop (to come): ClearSelectedText, CopySelectionText,
-  // PasteText, OnBeginDrag, OnDragEnter, OnDragOver, OnDragLeave, OnDrop, OnEditCut,
-  // OnEditCopy, OnEditPaste (virtual), CreateDragImage, SortItems, SortRowRange,
-  // CompareCellText. The viewer overrides CopySelectionText.
+  // Clipboard (grid_ctrl_clipboard.cpp). Clipboard texts are converted from and to
+  // Windows-1251 here. Copy writes one line per shown row of the selection's
+  // bounding range, fields for its shown columns separated by TAB (the text of a
+  // selected cell, nothing for another), lines separated by CR LF. Every change of
+  // a cell goes through SetCellTextChecked, so the owner can refuse it cell by cell.
+
+  // The selection as text; owned by the caller, null when nothing is selected.
+  // The viewer's grid builds the text by its own rules.
+  virtual QMimeData* CopySelectionText();
+  // Empties every selected cell (Delete), when the grid is editable.
+  virtual void ClearSelectedText();
+  // Lines (LF; a CR before it is trimmed away) into rows from the cell down, fields
+  // (TAB or comma) into columns from it to the right; hidden rows and columns take
+  // nothing, whatever falls outside the grid is dropped. Answers true when the text
+  // was processed; the pasted cells end up selected, or nothing does.
+  virtual bool PasteText(CCellID cell, const QMimeData* pDataObject, bool bSelectPastedCells = true);
+  // The clipboard commands; cut and paste only in an editable grid. Paste goes to
+  // the top-left selected cell, else the focus cell, else the top-left cell in view.
+  virtual void OnEditCut();
+  virtual void OnEditCopy();
+  virtual void OnEditPaste();
+  // Whether the owner's commands are enabled: copy with a selection, cut with a
+  // selection in an editable grid, paste on an editable focus cell with text on the
+  // clipboard.
+  bool CanEditCopy() const;
+  bool CanEditCut() const;
+  bool CanEditPaste() const;
+
+  // ------------------------------------------------------------------------------
+  // Sorting (grid_ctrl_sort.cpp). Rows are exchanged whole (cells and heights) by a
+  // quicksort whose order of equal keys is part of the grid's behaviour.
+
+  // Sorts the non-fixed rows by the column; the sort column and order are set and
+  // the selection and focus cleared first. False when fewer than two rows take part
+  // (or in virtual mode, which has no rows to exchange).
+  bool SortItems(PFNLVCOMPARE pfnCompare, int nCol, bool bAscending, LPARAM data = 0);
+  // The same with the grid's compare function, or CompareCellText without one.
+  bool SortItems(int nCol, bool bAscending, LPARAM data = 0);
+  // The rows nLow..nHigh (-1: the last row); false when there is nothing to sort.
+  bool SortRowRange(PFNLVCOMPARE pfnCompare, int nCol, bool bAscending, LPARAM data, int nLow, int nHigh);
+  // The text order of two cells, byte by byte as unsigned values; 0 when one is missing.
+  static int CompareCellText(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
+  void SetCompareFunction(PFNLVCOMPARE pfnCompare) { m_pfnCompare = pfnCompare; }
+  PFNLVCOMPARE GetCompareFunction() const { return m_pfnCompare; }
+
+  // ------------------------------------------------------------------------------
+  // Drag and drop (grid_ctrl_dragdrop.cpp). A drag carries the selection as copied
+  // text; a drop pastes it at the cell under the pointer without selecting it. Ctrl
+  // copies, otherwise the drag moves: a move empties the cells it took (those of a
+  // drop into the same place keep what was dropped). The grid is its own drop
+  // target from its first resize on, and never scrolls during a drag.
+
+  // Starts a drag of the selection (when drag and drop is on) and waits for its end.
+  virtual void OnBeginDrag();
+  // The effect a drop would have here: Qt::CopyAction with Ctrl, Qt::MoveAction
+  // without, Qt::IgnoreAction where nothing can be dropped. Points are viewport
+  // coordinates; the cell under the pointer shows the drop highlight.
+  virtual Qt::DropAction OnDragEnter(const QMimeData* pDataObject, Qt::KeyboardModifiers keys, CPoint point);
+  virtual Qt::DropAction OnDragOver(const QMimeData* pDataObject, Qt::KeyboardModifiers keys, CPoint point);
+  // Removes the drop highlight.
+  virtual void OnDragLeave();
+  // Pastes at the highlighted cell; true when pasted.
+  virtual bool OnDrop(const QMimeData* pDataObject, Qt::DropAction dropEffect, CPoint point);
+  // A picture of the focus cell for dragging (owned by the caller; null when the
+  // cell has no place), the hot spot at its bottom-right corner. The grid's own drag
+  // does not use it.
+  virtual CImageList* CreateDragImage(CPoint* pHotSpot);
+
+ protected:
+  // The platform's drag and drop with the data (taken over): waits for the drop and
+  // answers its effect.
+  virtual Qt::DropAction DoDragDrop(QMimeData* pData);
+  // Qt's drag events over the viewport, passed to the drop handlers. The enter is
+  // taken whenever drag and drop is on and text is offered, so that each position
+  // can decide for itself.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ public:
+
+  // ------------------------------------------------------------------------------
+  // Title tip (grid_ctrl_title_tip.cpp; the tip is CTitleTip, grid/title_tip.h).
+
+  // Shows the whole text over a cell whose text does not fit; it goes again when the
+  // pointer leaves the cell, at a press, a key, a scroll step, an edit start and
+  // when the window is deactivated.
+  void ShowTitleTip(const CRect& rectTitle, const std::string& text, const CRect& rectHover,
+                    const LOGFONT* font);
+  void HideTitleTip();
 
   // ------------------------------------------------------------------------------
   // Printing (grid_ctrl_print.cpp). A view's print operations call the three job
@@ -559,6 +666,16 @@ class CGridCtrl : public QAbstractScrollArea {
   void KillAutoScrollTimer();
   void PostClicked();
 
+  // ---- Editing, clipboard, drag and drop helpers
+  // A text that differs from the old one is put in, then kept when the cell and the
+  // owner (EditEnded) accept it, else the old text comes back.
+  void ReplaceCellText(int nRow, int nCol, const std::string& oldText, const std::string& str);
+  // The selected cells, top row first, left to right.
+  std::vector<CCellID> SelectedCells() const;
+  // The drop target takes part from the first resize on.
+  void RegisterDropTarget();
+  void SetDropHighlight(const CCellID& cell, bool bHighlight);
+
   // ---- Colours
   COLORREF m_crGridBkColour;
   COLORREF m_crGridLineColour = RGB(192, 192, 192);
@@ -626,8 +743,11 @@ class CGridCtrl : public QAbstractScrollArea {
   // ---- Selection
   CCellIdSet m_SelectedCellMap, m_PrevSelectedCellMap;
 
-  // ---- Drag and drop, title tip (their objects come with that code)
+  // ---- Drag and drop, title tip
   CCellID m_LastDragOverCell;
+  std::vector<CCellID> m_DraggedCells;  // what a drag from this grid took, while it runs
+  bool m_bDroppedHere = false;  // that drag moved onto this grid (the drop emptied them)
+  CTitleTip* m_pTitleTip = nullptr;  // made at the first tip; a child of the grid
 
   // ---- Printing layout (used by the printing code)
   CSize m_CharSize;

@@ -5,8 +5,10 @@
 //
 // Qt paints a widget into its backing store and shows the result in one step, so
 // the grid draws straight into the viewport: that is the off-screen buffer that
-// keeps it from flickering. Nothing is ever drawn outside a paint event; a cell that
-// changes is marked for repainting (InvalidateCellRect).
+// keeps it from flickering, and no memory drawing context of the grid's own is
+// needed (the double-buffer flag has nothing left to switch). Nothing is ever drawn
+// outside a paint event; a cell that changes is marked for repainting
+// (InvalidateCellRect).
 
 #include <QPaintEvent>
 #include <algorithm>

@@ -84,6 +84,8 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   const std::string chars = zv::QToCp1251(event->text());
   for (char c : chars)
     if (c != '\x7f') OnChar(static_cast<unsigned char>(c), modifiers);
+  // A character that opened an editor has been used.
+  if (!chars.empty() && IsItemEditing(m_idCurrentCell.row, m_idCurrentCell.col)) taken = true;
   // Keys the grid leaves go on to the parent (a dialog's Return and Escape).
   event->setAccepted(taken);
 }

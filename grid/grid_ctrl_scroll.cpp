@@ -317,6 +317,7 @@ void CGridCtrl::OnSize() {
   // its parent) is skipped; other grids resize on their own.
   if (m_bInSize || !m_bCreated) return;
   m_bInSize = true;
+  RegisterDropTarget();
   StopCellEdit();
   UpdateScrollBars();
   m_bInSize = false;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "grid/grid_ctrl.h"
+#include "grid/in_place_edit.h"
 
 CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
     : QAbstractScrollArea(nullptr),
@@ -29,7 +30,11 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
   SetFixedColumnCount(nFixedCols);
 }
 
-CGridCtrl::~CGridCtrl() { DeleteAllItems(); }
+CGridCtrl::~CGridCtrl() {
+  // An open editor goes with the grid and reports nothing to what is left of it.
+  for (CInPlaceEdit* editor : viewport()->findChildren<CInPlaceEdit*>()) editor->ForgetGrid();
+  DeleteAllItems();
+}
 
 bool CGridCtrl::Create(const CRect& rect, QWidget* parent, UINT nID, DWORD dwStyle) {
   if (m_bCreated) return false;

@@ -8,6 +8,8 @@
 #include "grid/grid_cell.h"
 #include "grid/grid_ctrl.h"
 #include "grid/grid_edit_wnd.h"
+#include "grid/in_place_edit.h"
+#include "tests/grid/grid_test_support.h"
 
 namespace {
 
@@ -339,12 +341,25 @@ TEST(CellEditing, EditorStyleFollowsTheAlignment) {
   }
 }
 
-TEST(CellEditing, TheBaseCellDoesNotEditAndAcceptsEverything) {
-  CGridCtrl grid;
+TEST(CellEditing, ThePlainGridOpensItsInPlaceEditorAndTheCellAcceptsEverything) {
+  CGridCtrl loose;
   CGridCell cell;
-  cell.SetGrid(&grid);
-  // No editor exists in the plain grid yet.
+  cell.SetGrid(&loose);
+  // A grid without its window makes no editor.
   EXPECT_FALSE(cell.Edit(0, 0, CRect(0, 0, 10, 10), CPoint(), 8, 1));
+  EXPECT_FALSE(cell.IsEditing());
+
+  zv::test::CreatedGrid created;
+  CGridCtrl& grid = *created.grid;
+  cell.SetGrid(&grid);
+  cell.SetText("old");
+  ASSERT_TRUE(cell.Edit(0, 0, CRect(0, 0, 10, 10), CPoint(), 8, 1));
+  auto* editor = cell.GetEditWnd() != nullptr ? qobject_cast<CInPlaceEdit*>(cell.GetEditWnd()->GetWidget()) : nullptr;
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->parentWidget(), grid.viewport());
+  EXPECT_EQ(editor->text(), "old");
+  EXPECT_EQ(editor->GetDlgCtrlID(), 8u);
+  cell.OnEndEdit();
   EXPECT_TRUE(cell.ValidateEdit("anything"));
   EXPECT_EQ(cell.GetTipText(), cell.GetText());
 }

@@ -108,7 +108,7 @@ void RecordingOwner::Add(int code, int row, int col) {
 
 LRESULT RecordingOwner::OnGridNotify(const GridNotify& notify) {
   Add(notify.hdr.code, notify.iRow, notify.iColumn);
-  return 0;
+  return answer ? answer(notify) : 0;
 }
 
 LRESULT RecordingOwner::OnGridCacheHint(const GridCacheHint& hint) {
@@ -154,6 +154,23 @@ OwnedGrid::OwnedGrid(CGridCtrl* made, const std::vector<int>& heights, const std
 
 HiddenLayout::HiddenLayout(CGridCtrl* made) : OwnedGrid(made, {25, 20, 20, 0, 20}, {40, 50, 0, 50}) {
   if (grid->GetClientRect() != CRect(0, 0, 186, 86)) ADD_FAILURE() << "scroll bars are not 14 pixels here";
+}
+
+EditLayout::EditLayout(CGridCtrl* made) : HiddenLayout(made) {
+  for (int row = 1; row < grid->GetRowCount(); ++row)
+    for (int col = 1; col < grid->GetColumnCount(); ++col)
+      grid->SetItemText(row, col, "t" + std::to_string(row) + std::to_string(col));
+  grid->SetModified(false);
+  grid->SetFocusCell(2, 1);
+  grid->setFocus();
+  ProcessPosted();
+  if (QApplication::focusWidget() != grid) ADD_FAILURE() << "the grid has no keyboard focus";
+  owner.Clear();
+}
+
+CCellID EditLayout::Editing() const {
+  CInPlaceEdit* editor = OpenEditor(*grid);
+  return editor != nullptr ? CCellID(editor->GetRow(), editor->GetCol()) : CCellID();
 }
 
 OwnedGrid::~OwnedGrid() { owner.grid = nullptr; }
@@ -209,6 +226,12 @@ bool Key(QWidget& target, int key, Qt::KeyboardModifiers modifiers, const QStrin
   QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
   QCoreApplication::sendEvent(&target, &release);
   return press.isAccepted();
+}
+
+CInPlaceEdit* OpenEditor(const CGridCtrl& grid) {
+  for (CInPlaceEdit* editor : grid.viewport()->findChildren<CInPlaceEdit*>())
+    if (!editor->isHidden()) return editor;
+  return nullptr;
 }
 
 QPoint CellCentre(const CGridCtrl& grid, int row, int col) {

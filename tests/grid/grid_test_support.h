@@ -14,6 +14,7 @@
 
 #include "grid/gdi_dc.h"
 #include "grid/grid_ctrl.h"
+#include "grid/in_place_edit.h"
 
 // Readable values in test messages.
 inline void PrintTo(const CRect& r, std::ostream* os) {
@@ -88,6 +89,8 @@ class RecordingOwner : public QWidget, public CGridOwner {
   CGridCtrl* grid = nullptr;
   std::vector<Entry> log;
   std::vector<CCellRange> cacheHints;
+  // The owner's answer to a notification (0 without one); below 0 refuses an edit.
+  std::function<LRESULT(const GridNotify&)> answer;
 
   LRESULT OnGridNotify(const GridNotify& notify) override;
   LRESULT OnGridCacheHint(const GridCacheHint& hint) override;
@@ -134,6 +137,19 @@ struct OwnedGrid {
 struct HiddenLayout : OwnedGrid {
   explicit HiddenLayout(CGridCtrl* made = new CGridCtrl(10, 6, 1, 1));
 };
+
+// The usual layout ready for editing: texts "tRC" in the data cells (row and
+// column digits), no cell modified, the focus on cell (2, 1) and the keyboard focus
+// in the grid.
+struct EditLayout : HiddenLayout {
+  explicit EditLayout(CGridCtrl* made = new CGridCtrl(10, 6, 1, 1));
+  // The cell whose editor is open, (-1, -1) when none is.
+  CCellID Editing() const;
+};
+
+// The grid's open in-place editor (a closed one waits hidden for its deletion);
+// null when none is open.
+CInPlaceEdit* OpenEditor(const CGridCtrl& grid);
 
 // A grid that records the calls its mouse and keyboard make into the editing,
 // clipboard and drag code.
