@@ -100,6 +100,11 @@ class CZVMLink : public CComLink {
   };
   static Intercept ParseIntercept(const std::string& intrc);
 
+ protected:
+  // The block list, one request and one answer at a time (ReadBlocksInTurn).
+  bool SendBlockRequest(const zv::LinkFrame& frame) override;
+  const std::uint8_t* FindBlockAnswer(std::uint8_t* buffer, int got) override;
+
  private:
   // Writes `frame` up to `tries` times until an answer of at most 10 bytes,
   // its 0xCA within the first 8, passes the checks.
