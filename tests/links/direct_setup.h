@@ -1,7 +1,8 @@
 #pragma once
 // The metering nodes whose heat computer the workstation talks to directly,
-// for the GSM link tests: behind a GSM modem on COM<com>. A RecordingPeer in
-// front of the heat computer keeps every byte that reached it.
+// for the GSM and TCP link and poll worker tests: behind a GSM modem on
+// COM<com>, or behind an IP converter on 127.0.0.1. A RecordingPeer in front
+// of the heat computer keeps every byte that reached it.
 //
 // The device's memory bytes stay below 0x80 here, and the tests' blocks lie
 // at 0x8000 and above, so no two data bytes ever read as a block address
@@ -11,6 +12,7 @@
 #include "tests/links/device_setup.h"
 #include "tests/sim/data_peer.h"
 #include "tests/sim/heat_computer.h"
+#include "tests/sim/ip_converter.h"
 #include "tests/sim/modem_sim.h"
 
 namespace zv::test {
@@ -30,6 +32,15 @@ struct GsmNode {
   sim::HeatComputer heat;
   sim::RecordingPeer wire{heat};
   sim::ModemSimulator modem;  // stopped first
+};
+
+struct TcpNode {
+  TcpNode() { PatternDevice(heat, 0x7F); }
+  bool Start() { return converter.Start(); }
+
+  sim::HeatComputer heat;
+  sim::RecordingPeer wire{heat};
+  sim::IpConverter converter{wire};  // stopped first
 };
 
 // The timing with every pause of the GSM and TCP links made a little
