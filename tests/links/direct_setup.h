@@ -8,6 +8,8 @@
 // at 0x8000 and above, so no two data bytes ever read as a block address
 // (the GSM link looks for block addresses when it resynchronises).
 
+#include <cstdint>
+
 #include "links/poll_timing.h"
 #include "tests/links/device_setup.h"
 #include "tests/sim/data_peer.h"
@@ -42,6 +44,30 @@ struct TcpNode {
   sim::RecordingPeer wire{heat};
   sim::IpConverter converter{wire};  // stopped first
 };
+
+// The answer faults the GSM and TCP tests use most.
+inline sim::AnswerFault DropFault() {
+  sim::AnswerFault f;
+  f.drop = true;
+  return f;
+}
+inline sim::AnswerFault BadCrcFault() {
+  sim::AnswerFault f;
+  f.bad_crc = true;
+  return f;
+}
+// The answer carries `block` instead of the one asked for.
+inline sim::AnswerFault OtherBlockFault(std::uint16_t block) {
+  sim::AnswerFault f;
+  f.block = block;
+  return f;
+}
+// `n` noise bytes before the answer.
+inline sim::AnswerFault NoiseFault(size_t n) {
+  sim::AnswerFault f;
+  f.noise = sim::Bytes(n, 0x11);
+  return f;
+}
 
 // The timing with every pause of the GSM and TCP links made a little
 // different from the others (by a few microseconds), so a test can count each

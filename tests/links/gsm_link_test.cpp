@@ -28,6 +28,7 @@ using std::chrono::milliseconds;
 using zv::sim::AnswerFault;
 using zv::sim::Bytes;
 namespace status = zv::node_status;
+using namespace zv::test;
 using zv::test::Cat;
 
 constexpr milliseconds kBound{20000};
@@ -40,18 +41,6 @@ constexpr std::uint16_t kA0 = 0x8000;
 constexpr std::uint16_t kA1 = 0x80FF;
 constexpr std::uint16_t kA2 = 0x81FE;
 constexpr std::uint16_t kA3 = 0x82FD;
-
-AnswerFault Drop() {
-  AnswerFault f;
-  f.drop = true;
-  return f;
-}
-
-AnswerFault BadCrc() {
-  AnswerFault f;
-  f.bad_crc = true;
-  return f;
-}
 
 class GsmLinkTest : public zv::test::LinkTest<CZVGSMLink, zv::test::GsmNode> {
  protected:
@@ -86,7 +75,7 @@ TEST_F(GsmLinkTest, FirstBlockWakesTheDeviceAndAsksWithoutThePadding) {
 }
 
 TEST_F(GsmLinkTest, FirstBlockAskedAgainAfterABadAnswer) {
-  node_.heat.SetFault(0, BadCrc());
+  node_.heat.SetFault(0, BadCrcFault());
   ASSERT_TRUE(Open());
   ASSERT_TRUE(link_->ReadFirstBlock());
   EXPECT_EQ(node_.heat.request_count(), 2u);
@@ -95,9 +84,7 @@ TEST_F(GsmLinkTest, FirstBlockAskedAgainAfterABadAnswer) {
 }
 
 TEST_F(GsmLinkTest, FirstBlockNoiseIsDrainedSoTheNextAnswerIsAligned) {
-  AnswerFault noise;
-  noise.noise = Bytes(5, 0x11);
-  node_.heat.SetFault(0, noise);
+  node_.heat.SetFault(0, NoiseFault(5));
   ASSERT_TRUE(Open());
   ASSERT_TRUE(link_->ReadFirstBlock());
   EXPECT_EQ(node_.heat.request_count(), 2u);
@@ -105,7 +92,7 @@ TEST_F(GsmLinkTest, FirstBlockNoiseIsDrainedSoTheNextAnswerIsAligned) {
 }
 
 TEST_F(GsmLinkTest, FirstBlockGivesUpAfterTheLimitOfBadAnswers) {
-  node_.heat.SetBlockFault(0, 0, BadCrc(), true);
+  node_.heat.SetBlockFault(0, 0, BadCrcFault(), true);
   ASSERT_TRUE(Open());
   EXPECT_FALSE(link_->ReadFirstBlock());
   EXPECT_EQ(node_.heat.request_count(), static_cast<size_t>(timing().first.bad_answer_limit));
@@ -162,12 +149,8 @@ TEST_F(GsmLinkTest, AnswersInAnotherOrderFillTheirOwnAddresses) {
   List({kA0, kA1, kA2, kA3});
   // The first answers to A0 and A1 carry A3 and A2: those are marked at once,
   // A0 and A1 come in the next pass.
-  AnswerFault a3;
-  a3.block = kA3;
-  AnswerFault a2;
-  a2.block = kA2;
-  node_.heat.SetBlockFault(kA0, 0, a3);
-  node_.heat.SetBlockFault(kA1, 0, a2);
+  node_.heat.SetBlockFault(kA0, 0, OtherBlockFault(kA3));
+  node_.heat.SetBlockFault(kA1, 0, OtherBlockFault(kA2));
   ASSERT_TRUE(ReadList());
   EXPECT_EQ(CZVGSMLink::RunningSenders(), 0);
   ExpectAllRead();
@@ -178,7 +161,7 @@ TEST_F(GsmLinkTest, AnswersInAnotherOrderFillTheirOwnAddresses) {
 TEST_F(GsmLinkTest, ADroppedAnswerIsAskedForInTheNextPass) {
   ASSERT_TRUE(Open());
   List({kA0, kA1, kA2});
-  node_.heat.SetBlockFault(kA1, 0, Drop());
+  node_.heat.SetBlockFault(kA1, 0, DropFault());
   ASSERT_TRUE(ReadList());
   ExpectAllRead();
   const std::vector<std::uint16_t> asked = Asked();
@@ -194,12 +177,6 @@ struct SpoiltAnswer {
   AnswerFault fault;
   int stray;  // an address the answer names instead, stored though in no item (-1: none)
 };
-
-AnswerFault OtherBlock(std::uint16_t block) {
-  AnswerFault f;
-  f.block = block;
-  return f;
-}
 
 void PrintTo(const SpoiltAnswer& c, std::ostream* os) { *os << c.name; }
 
@@ -221,9 +198,9 @@ TEST_P(GsmSpoiltAnswerTest, IsAskedForAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, GsmSpoiltAnswerTest,
-                         ::testing::Values(SpoiltAnswer{"BadCrc", BadCrc(), -1},
-                                           SpoiltAnswer{"BlockInNoItem", OtherBlock(0x9000), 0x9000},
-                                           SpoiltAnswer{"BlockPastTheImageEnd", OtherBlock(0xFFC0), -1}),
+                         ::testing::Values(SpoiltAnswer{"BadCrc", BadCrcFault(), -1},
+                                           SpoiltAnswer{"BlockInNoItem", OtherBlockFault(0x9000), 0x9000},
+                                           SpoiltAnswer{"BlockPastTheImageEnd", OtherBlockFault(0xFFC0), -1}),
                          [](const ::testing::TestParamInfo<SpoiltAnswer>& info) { return std::string(info.param.name); });
 
 // Noise before an answer shifts the stream: the answer after it is found at
@@ -234,10 +211,8 @@ class GsmRealignTest : public GsmLinkTest, public ::testing::WithParamInterface<
 TEST_P(GsmRealignTest, NoiseBeforeAnAnswerIsRealigned) {
   ASSERT_TRUE(Open());
   List({kA0, kA1, kA2});
-  AnswerFault noise;
-  noise.noise = Bytes(GetParam(), 0x11);
-  node_.heat.SetBlockFault(kA1, 0, noise);
-  node_.heat.SetBlockFault(kA2, 1, Drop(), true);
+  node_.heat.SetBlockFault(kA1, 0, NoiseFault(GetParam()));
+  node_.heat.SetBlockFault(kA2, 1, DropFault(), true);
   ASSERT_TRUE(ReadList());
   EXPECT_EQ(CZVGSMLink::RunningSenders(), 0);
   ExpectAllRead();
@@ -263,7 +238,7 @@ TEST_F(GsmLinkTest, TheUserStopEndsTheDownload) {
   MakeLink(zv::test::DistinctDirectPauses(zv::test::QuickSilenceTiming()));
   ASSERT_TRUE(Open());
   List({kA0, kA1, kA2});
-  node_.heat.SetBlockFault(kA1, 0, BadCrc(), true);  // never done: the stop ends it
+  node_.heat.SetBlockFault(kA1, 0, BadCrcFault(), true);  // never done: the stop ends it
   std::thread stopper([&] {
     node_.heat.WaitForRequests(5, kBound);
     PollCancel.store(true);
@@ -295,7 +270,7 @@ TEST_P(GsmTimeLimitTest, EndsTheDownloadWithoutTheUserStop) {
   MakeLink(t, &clock);
   ASSERT_TRUE(Open());
   List({kA0, kA1});
-  node_.heat.SetBlockFault(kA1, 0, BadCrc(), true);  // never done: only the limit ends it
+  node_.heat.SetBlockFault(kA1, 0, BadCrcFault(), true);  // never done: only the limit ends it
 
   std::future<bool> download = std::async(std::launch::async, [&] { return ReadList(); });
   // A second short of the limit the sender goes on asking.

@@ -15,6 +15,7 @@
 #include "links/node_status.h"
 #include "links/poll_flags.h"
 #include "platform/profile.h"
+#include "tests/links/direct_setup.h"
 #include "tests/links/poll_fixture.h"
 #include "tests/sim/archive_layout.h"
 #include "tests/sim/ip_converter.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-using zv::sim::AnswerFault;
 using zv::sim::Bytes;
 using namespace zv::test;
 namespace status = zv::node_status;
@@ -179,9 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PollDirectTest, AStopDuringAGsmDownloadEndsWithCancelled) {
   QuickSilence();
   Reach(zv::kLinkGsm);
-  AnswerFault bad;
-  bad.bad_crc = true;
-  for (size_t n = 1; n < 1000; ++n) pstn_.heat.SetFault(n, bad);  // all but the first block
+  for (size_t n = 1; n < 1000; ++n) pstn_.heat.SetFault(n, BadCrcFault());  // all but the first block
   PollAndStopAt(5);
   EXPECT_EQ(Final(), status::kCancelled);
   EXPECT_TRUE(NoBinsFiles());

@@ -194,9 +194,7 @@ TEST_F(TcpLinkTest, WakeUpFirstBlockWithTheLeadingZerosThenBareFrames) {
 
 TEST_F(TcpLinkTest, AnAnswerNamingAnotherBlockFillsThatOneAndTheWalkGoesOnFromIt) {
   ASSERT_TRUE(Open());
-  AnswerFault other;
-  other.block = kA1;
-  node_.heat.SetFault(0, other);
+  node_.heat.SetFault(0, zv::test::OtherBlockFault(kA1));
   ASSERT_TRUE(ReadList({kA0, kA1, kA2}));
   ExpectAllRead();
   EXPECT_EQ(Asked(), (std::vector<std::uint16_t>{kA0, kA2, kA0}));
@@ -266,24 +264,6 @@ AnswerFault Trailing(size_t n) {
   return f;
 }
 
-AnswerFault Noise(size_t n) {
-  AnswerFault f;
-  f.noise = Bytes(n, 0x11);
-  return f;
-}
-
-AnswerFault BadCrc() {
-  AnswerFault f;
-  f.bad_crc = true;
-  return f;
-}
-
-AnswerFault PastTheImageEnd() {
-  AnswerFault f;
-  f.block = 0xFFC0;
-  return f;
-}
-
 class TcpArrivalTest : public TcpLinkTest, public ::testing::WithParamInterface<Arrival> {};
 
 TEST_P(TcpArrivalTest, TheListIsReadWhole) {
@@ -305,14 +285,14 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, TcpArrivalTest,
     ::testing::Values(Arrival{"OneByteSegments", Pieces(1), true, {kA0, kA1, kA2}},
                       Arrival{"TrailingBytes", Trailing(40), true, {kA0, kA1, kA2}},
-                      Arrival{"BadCrc", BadCrc(), false, {kA0, kA1, kA1, kA2}},
-                      Arrival{"LeadingNoise", Noise(5), false, {kA0, kA1, kA1, kA2}},
-                      Arrival{"BlockPastTheImageEnd", PastTheImageEnd(), false, {kA0, kA1, kA1, kA2}}),
+                      Arrival{"BadCrc", zv::test::BadCrcFault(), false, {kA0, kA1, kA1, kA2}},
+                      Arrival{"LeadingNoise", zv::test::NoiseFault(5), false, {kA0, kA1, kA1, kA2}},
+                      Arrival{"BlockPastTheImageEnd", zv::test::OtherBlockFault(0xFFC0), false, {kA0, kA1, kA1, kA2}}),
     [](const ::testing::TestParamInfo<Arrival>& info) { return std::string(info.param.name); });
 
 TEST_F(TcpLinkTest, BadAnswersInARowEndTheCallAtTheLimit) {
   ASSERT_TRUE(Open());
-  node_.heat.SetBlockFault(kA1, 0, BadCrc(), true);
+  node_.heat.SetBlockFault(kA1, 0, zv::test::BadCrcFault(), true);
   EXPECT_FALSE(ReadList({kA0, kA1, kA2}));
   const std::vector<std::uint16_t> asked = Asked();
   EXPECT_EQ(std::count(asked.begin(), asked.end(), kA1), timing().bad_answer_limit);
