@@ -38,6 +38,7 @@ CComLink::CComLink(const zv::PollTiming& timing, const zv::Clock& clock, zv::Sta
     : timing_(timing), clock_(&clock), sink_(sink) {
   SetTiming(timing_.port);
   SetClock(clock);
+  SetStopFlag(&download_ended_);
 }
 
 CComLink::~CComLink() { CSerialPort::Close(); }
@@ -131,14 +132,17 @@ int CComLink::AnswerLength(int) const { return 0; }
 std::optional<zv::LinkFrame> CComLink::RequestTemplate(int) const { return std::nullopt; }
 std::uint8_t* CComLink::CheckAnswer(std::uint8_t*, int) { return nullptr; }
 
-int CComLink::MarkBlockDone(zv::BlockItem* items, int count, int address) {
+int CComLink::FindBlock(const zv::BlockItem* items, int count, int address) {
   for (int i = 0; i < count; ++i) {
-    if (items[i].address == address) {
-      items[i].SetDone();
-      return i;
-    }
+    if (items[i].address == address) return i;
   }
   return -1;
+}
+
+int CComLink::MarkBlockDone(zv::BlockItem* items, int count, int address) {
+  const int i = FindBlock(items, count, address);
+  if (i >= 0) items[i].SetDone();
+  return i;
 }
 
 int CComLink::NextPendingBlock(const zv::BlockItem* items, int count, int index) {
@@ -201,7 +205,7 @@ bool CComLink::TakeBlockAnswer(const std::uint8_t* payload, int length, zv::Bloc
 int CComLink::ReadAnswerBytes(std::uint8_t* buffer, int want, EmptyReads& empty, zv::Duration empty_pause) {
   int got = 0;
   while (got < want && !Cancelled()) {
-    const int n = Read(buffer + got, want - got);
+    const int n = LinkRead(buffer + got, want - got);
     if (n > 0) {
       got += n;
       continue;
@@ -213,7 +217,29 @@ int CComLink::ReadAnswerBytes(std::uint8_t* buffer, int want, EmptyReads& empty,
   return got;
 }
 
-bool CComLink::Cancelled() { return PollCancel.load(std::memory_order_relaxed); }
+bool CComLink::Cancelled() const {
+  return PollCancel.load(std::memory_order_relaxed) || download_ended_.load(std::memory_order_relaxed);
+}
+
+int CComLink::LinkRead(std::uint8_t* buffer, int n) { return Read(buffer, n); }
+int CComLink::LinkWrite(const std::uint8_t* buffer, int n) { return Write(buffer, n); }
+void CComLink::DiscardInput() { Purge(); }
+
+void CComLink::WakeUp(zv::Duration pause) {
+  constexpr int kWakeUpBytes = 64;
+  const std::array<std::uint8_t, kWakeUpBytes> zeros{};
+  for (int burst = 0; burst < 3; ++burst) {
+    if (burst > 0) Sleep(pause);
+    LinkWrite(zeros.data(), kWakeUpBytes);
+  }
+}
+
+bool CComLink::DrainAfterBadAnswer(int& bad_answers, int limit, zv::Duration pause) {
+  if (++bad_answers >= limit) return false;
+  Sleep(pause);
+  DiscardInput();
+  return true;
+}
 
 void CComLink::WriteText(const std::string& text) {
   Write(text.data(), static_cast<int>(text.size()));

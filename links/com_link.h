@@ -22,10 +22,20 @@
 // CSerialPort::Open / CSerialPort::Close for the port itself.
 //
 // Threads: a link belongs to the worker thread; during a GSM download the
-// request sender reads the block list's done flags (atomic) and writes on the
-// port while the worker reads.
+// request sender (SendRequestsLoop) reads the block list's done flags (atomic),
+// the stop flags (atomic) and writes on the port while the worker reads.
+//
+// Stopping: every wait ends when PollCancel (the user's stop) is set, or when
+// the link ended its download itself (EndDownload: the GSM time limit, a dead
+// line). The second leaves PollCancel alone, so the poll ends as a failure and
+// not as a stop by the user; it is also the port's stop flag, so a read or
+// write in progress on either thread ends at once.
+//
+// I/O: the block loaders read and write through LinkRead and LinkWrite, the
+// serial port unless a link has another way to its device (the TCP socket).
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -46,12 +56,31 @@ namespace zv {
 inline constexpr int kLinkFrameSize = 17;
 using LinkFrame = std::array<std::uint8_t, kLinkFrameSize>;
 
+// Bytes 10 and 11 of a request template: the block address, low byte first.
+inline void SetFrameAddress(LinkFrame& frame, std::uint16_t address) {
+  frame[10] = static_cast<std::uint8_t>(address & 0xFF);
+  frame[11] = static_cast<std::uint8_t>(address >> 8);
+}
+
+// The stored template of a request type, or nothing outside the table.
+template <size_t N>
+std::optional<LinkFrame> StoredTemplate(const std::array<LinkFrame, N>& templates, int type) {
+  if (type < 0 || type >= static_cast<int>(N)) return std::nullopt;
+  return templates[static_cast<size_t>(type)];
+}
+
 // Request types of RequestTemplate and AnswerLength (the PSTN link adds 2 clock
 // and intercept hours, 3 connect, 4 disconnect).
 inline constexpr int kRequestIdentity = 0;
 inline constexpr int kRequestMemoryBlock = 1;
 
 inline constexpr int kImageSize = 65535;
+// The block of the links that speak the inner frames directly (GSM, TCP): 255
+// data bytes, answered with their address before and the CRC behind them.
+inline constexpr int kDirectBlockLength = 255;
+inline constexpr int kDirectBlockAnswerSize = kDirectBlockLength + 4;
+// The answer buffers of the block loaders.
+inline constexpr int kAnswerBuffer = 1024;
 inline constexpr int kIdentitySize = 255;
 
 // The modem replies WaitModemReply knows, by index.
@@ -118,12 +147,23 @@ class CComLink : public CSerialPort {
 
   // --- The base's own operations.
 
+  // The GSM request sender, run on its own thread while the worker receives:
+  // asks for the pending items one after the other (template 1, the device
+  // address, 255 bytes, all 17 bytes written), request_pause apart, pass after
+  // pass with pass_pause before each new pass, until every item is done, the
+  // download is stopped, or the time limit Settings/"GSMTimeout" (minutes,
+  // default 4, each timeout_minute long) has passed on the clock; then it ends
+  // the download (EndDownload).
+  void SendRequestsLoop(const zv::BlockItem* items, int count);
+
   // Reads modem replies, up to `tries` reads with reply_pause after each: 0 as
   // soon as a read holds the wanted reply (a ModemReply index), -1 at once when
   // it holds another reply of the table, -1 after a read when PollCancel is set,
   // -1 after the last try (the port is purged then).
   int WaitModemReply(int wanted, int tries);
 
+  // The index of the first item of `address`, or -1.
+  static int FindBlock(const zv::BlockItem* items, int count, int address);
   // Marks the first item of `address` done; its index, or -1 (nothing changed)
   // when no item has that address.
   static int MarkBlockDone(zv::BlockItem* items, int count, int address);
@@ -191,16 +231,83 @@ class CComLink : public CSerialPort {
     int limit = 5;
     bool Exhausted() const { return count >= limit; }
   };
-  // Reads until `want` bytes are in `buffer`, each read asking for the rest; a
-  // read that brings nothing counts in `empty` and is followed by
-  // `empty_pause`. Stops early when PollCancel is set or at the read that
-  // exhausts `empty`. The number of bytes in the buffer.
+  // Reads (LinkRead) until `want` bytes are in `buffer`, each read asking for
+  // the rest; a read that brings nothing counts in `empty` and is followed by
+  // `empty_pause`. Stops early when cancelled (Cancelled) or at the read that
+  // exhausts `empty`. The number of bytes in the buffer (a read may bring more
+  // than it was asked for: the TCP link's always asks for up to 255).
   int ReadAnswerBytes(std::uint8_t* buffer, int want, EmptyReads& empty, zv::Duration empty_pause);
-  // PollCancel.
-  static bool Cancelled();
+  // PollCancel, or the download ended by the link itself.
+  bool Cancelled() const;
+  // Ends every wait of this link like PollCancel, without the user's stop.
+  void EndDownload() { download_ended_.store(true); }
+  void ClearDownloadEnd() { download_ended_.store(false); }
   void Sleep(zv::Duration pause) const { clock_->Sleep(pause); }
   // Writes the text (without its terminator); the result is not used.
   void WriteText(const std::string& text);
+
+  // The way to the device: bytes read (0 for none), bytes written or -1 on an
+  // error. Base: the serial port.
+  virtual int LinkRead(std::uint8_t* buffer, int n);
+  virtual int LinkWrite(const std::uint8_t* buffer, int n);
+  // Drops whatever has come in and not been read. Base: purges the port.
+  virtual void DiscardInput();
+
+  // Three bursts of 64 zero bytes, `pause` apart, that wake the heat computer up.
+  void WakeUp(zv::Duration pause);
+  // After an answer that failed its checks: false when it was the limit-th in
+  // a row; otherwise waits `pause` (the rest of a frame pushed out by noise
+  // comes in meanwhile) and drops the input, so that the next answer starts clean.
+  bool DrainAfterBadAnswer(int& bad_answers, int limit, zv::Duration pause);
+  // The block list read one request and one answer at a time (PSTN, TCP): for
+  // each pending item template 1 with the device address, block_length and
+  // the item's address, sealed, goes out through SendBlockRequest (false: the
+  // call fails); after answer_pause answer_size bytes are read (the empty reads
+  // count over the whole call) and FindBlockAnswer looks for the answer in
+  // them. A good one is taken (TakeBlockAnswer) and the walk goes on after the
+  // item it marked, with wrap_pause before a new pass; a bad one is drained
+  // (DrainAfterBadAnswer) and the same item asked for again. A good answer
+  // that brings no pending block counts against the same limit. Status 134
+  // when every item is in.
+  struct InTurnBlocks {
+    int block_length = 0;
+    int answer_size = 0;
+    zv::Duration answer_pause{0};  // 0: the answer is read at once
+    zv::Duration empty_read_pause{0};
+    int empty_read_limit = 5;
+    zv::Duration wrap_pause{0};
+    zv::Duration drain_pause{0};
+    int bad_answer_limit = 10;
+  };
+  bool ReadBlocksInTurn(zv::BlockItem* items, int count, const InTurnBlocks& how);
+  // The InTurnBlocks of a link's timing group: its empty_read_pause,
+  // empty_read_limit, wrap_pause, drain_pause and bad_answer_limit.
+  template <class LinkTiming>
+  static InTurnBlocks InTurn(const LinkTiming& t, int block_length, int answer_size,
+                             zv::Duration answer_pause = zv::Duration(0)) {
+    InTurnBlocks how;
+    how.block_length = block_length;
+    how.answer_size = answer_size;
+    how.answer_pause = answer_pause;
+    how.empty_read_pause = t.empty_read_pause;
+    how.empty_read_limit = t.empty_read_limit;
+    how.wrap_pause = t.wrap_pause;
+    how.drain_pause = t.drain_pause;
+    how.bad_answer_limit = t.bad_answer_limit;
+    return how;
+  }
+  // The hooks of ReadBlocksInTurn. Base: false and null.
+  virtual bool SendBlockRequest(const zv::LinkFrame& frame);
+  // The block answer in the first `got` bytes of `buffer`: its payload (the
+  // address, low byte first, then block_length data bytes), or null.
+  virtual const std::uint8_t* FindBlockAnswer(std::uint8_t* buffer, int got);
+
+  // The first block of the links that speak the inner frames directly (GSM,
+  // TCP): wake-up; then block 0 asked for (any device, 255 bytes) with the
+  // first 15 bytes of template 1 until an answer of 259 bytes passes
+  // CheckAnswer; its data go to image[0]. False when cancelled, at the
+  // empty-read limit, after too many bad answers, or when a write fails.
+  bool ReadDirectFirstBlock(const zv::FirstBlockTiming& t);
 
  private:
   zv::PollTiming timing_;
@@ -208,4 +315,5 @@ class CComLink : public CSerialPort {
   zv::StatusSink* sink_;
   float progress_step_ = 0.0f;
   float progress_ = 0.0f;
+  std::atomic<bool> download_ended_{false};
 };

@@ -1,6 +1,8 @@
 #include "links/link_factory.h"
 
+#include "links/gsm_link.h"
 #include "links/pstn_link.h"
+#include "links/tcp_link.h"
 #include "platform/numbers.h"
 #include "platform/profile.h"
 
@@ -39,7 +41,8 @@ std::optional<LinkEndpoint> ReadLinkEndpoint(const CDataHeader& header) {
 std::unique_ptr<CComLink> CreateLink(int modem, const PollTiming& timing, const Clock& clock, StatusSink* sink) {
   switch (modem) {
     case kLinkPstn: return std::make_unique<CZVMLink>(timing, clock, sink);
-    // kLinkGsm and kLinkTcp get their links (CZVGSMLink, CZVACLink) here.
+    case kLinkGsm: return std::make_unique<CZVGSMLink>(timing, clock, sink);
+    case kLinkTcp: return std::make_unique<CZVACLink>(timing, clock, sink);
     default: return nullptr;
   }
 }

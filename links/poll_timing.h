@@ -124,6 +124,102 @@ struct PstnLinkTiming {
   }
 };
 
+// The first block of the links that speak the heat computer's own frames
+// directly (GSM and TCP): three bursts of zero bytes wake the device up, then
+// block 0 is asked for until an answer passes its check.
+struct FirstBlockTiming {
+  // Between the bursts of zero bytes.
+  Duration wake_up_pause = Ms(500);
+  // Between the request and the first read of its answer.
+  Duration answer_pause = Ms(100);
+  // After a read that brought nothing; the call gives up at the
+  // empty_read_limit-th empty read.
+  Duration empty_read_pause = Ms(100);
+  int empty_read_limit = 5;
+  // After an answer that failed its check: the rest of it (or the noise) is
+  // let in and discarded before the block is asked for again, and at most
+  // bad_answer_limit such answers in a row are taken before the call gives up.
+  Duration drain_pause = Ms(500);
+  int bad_answer_limit = 10;
+
+  template <class F>
+  void ForEachDuration(F&& f) {
+    f(wake_up_pause);
+    f(answer_pause);
+    f(empty_read_pause);
+    f(drain_pause);
+  }
+};
+
+// The GSM link: a sender thread streams the block requests while the worker
+// takes the answers in whatever order they come.
+struct GsmLinkTiming {
+  FirstBlockTiming first{.answer_pause = Ms(300)};
+  // The sender: after each request, and once more at the start of every new
+  // pass over the blocks still missing.
+  Duration request_pause = Ms(400);
+  Duration pass_pause = Ms(1000);
+  // The length of one minute of the time limit Settings/"GSMTimeout" (in
+  // minutes, 4 when not set); the download ends when it has passed.
+  Duration timeout_minute = Ms(60000);
+  // The receiver: after a read that brought nothing; the download gives up at
+  // the empty_read_limit-th empty read of the whole call (a dead line).
+  Duration empty_read_pause = Ms(100);
+  int empty_read_limit = 5;
+  // Attempts of one resynchronisation of the answer stream.
+  int resync_attempts = 20;
+
+  template <class F>
+  void ForEachDuration(F&& f) {
+    first.ForEachDuration(f);
+    f(request_pause);
+    f(pass_pause);
+    f(timeout_minute);
+    f(empty_read_pause);
+  }
+};
+
+// The TCP link to an IP converter.
+struct TcpLinkTiming {
+  FirstBlockTiming first{.answer_pause = Ms(100)};
+  // Bounds of the socket's blocking calls: the connect, and each send and receive.
+  Duration connect_timeout = Ms(3000);
+  Duration io_timeout = Ms(1000);
+  // The longest single wait inside a socket call: the stop request is looked
+  // at in slices of this length.
+  Duration wait_slice = Ms(50);
+  // The block list: between a request and the first receive of its answer,
+  // after a receive that brought nothing (the call gives up at the
+  // empty_read_limit-th of the whole call), and before asking again for a block
+  // that an earlier pass left pending.
+  Duration answer_pause = Ms(50);
+  Duration empty_read_pause = Ms(10);
+  int empty_read_limit = 5;
+  Duration wrap_pause = Ms(1000);
+  // After an answer that failed its check, as for the first block.
+  Duration drain_pause = Ms(500);
+  int bad_answer_limit = 10;
+  // The identity request: the pause before its answer is read, after an empty
+  // receive (empty_read_limit of them per request), and the number of requests.
+  Duration identity_answer_pause = Ms(500);
+  Duration identity_empty_read_pause = Ms(100);
+  int identity_tries = 10;
+
+  template <class F>
+  void ForEachDuration(F&& f) {
+    first.ForEachDuration(f);
+    f(connect_timeout);
+    f(io_timeout);
+    f(wait_slice);
+    f(answer_pause);
+    f(empty_read_pause);
+    f(wrap_pause);
+    f(drain_pause);
+    f(identity_answer_pause);
+    f(identity_empty_read_pause);
+  }
+};
+
 // The poll worker.
 struct PollWorkerTiming {
   // After a new node got its number and name.
@@ -155,6 +251,8 @@ struct PollTiming {
   SerialPortTiming port;
   ComLinkTiming link;
   PstnLinkTiming pstn;
+  GsmLinkTiming gsm;
+  TcpLinkTiming tcp;
   PollWorkerTiming worker;
 
   template <class F>
@@ -162,6 +260,8 @@ struct PollTiming {
     port.ForEachDuration(f);
     link.ForEachDuration(f);
     pstn.ForEachDuration(f);
+    gsm.ForEachDuration(f);
+    tcp.ForEachDuration(f);
     worker.ForEachDuration(f);
   }
 };

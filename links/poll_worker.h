@@ -19,7 +19,8 @@
 // final one: 134 OK, 137 failure, or 142 when PollCancel was set.
 //
 // Failures end with 137: no address, no link for the MODEM value, the link's
-// Open, first block or download, a device without an archive map, a bins file
+// Open, first block or download (a GSM download's time limit and a dead line
+// included: those are failures, not stops), a device without an archive map, a bins file
 // that cannot be written whole (nothing is left of it), and a converter that
 // cannot be started (the bins file is then kept: moved to "archive-bins" when
 // that is the setting, never deleted). The converter's exit code does not

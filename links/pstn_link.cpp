@@ -31,9 +31,7 @@ constexpr std::array<LinkFrame, 5> kTemplates = {{
 constexpr int kOuterOverhead = 7;
 // Answers to the connect and the clock frame: one read of this many bytes.
 constexpr int kShortAnswerRead = 10;
-constexpr int kBlockAnswerBuffer = 1024;
 constexpr int kFirstBlockBuffer = 264;
-constexpr int kWakeUpBytes = 64;
 
 }  // namespace
 
@@ -49,11 +47,7 @@ bool CZVMLink::ReadFirstBlock() {
   LinkFrame frame = kTemplates[zv::kRequestMemoryBlock];
   frame[12] = kBlockLength;  // address 0, any device
 
-  const std::array<std::uint8_t, kWakeUpBytes> zeros{};
-  for (int burst = 0; burst < 3; ++burst) {
-    if (burst > 0) Sleep(t.wake_up_pause);
-    Write(zeros.data(), kWakeUpBytes);
-  }
+  WakeUp(t.wake_up_pause);
 
   EmptyReads empty{0, t.empty_read_limit};
   int bad_answers = 0;
@@ -76,54 +70,17 @@ bool CZVMLink::ReadFirstBlock() {
 }
 
 bool CZVMLink::ReadBlocks(zv::BlockItem* items, int count) {
-  const zv::PstnLinkTiming& t = poll_timing().pstn;
-  BeginBlockProgress(count);
-  if (count <= 0) {
-    PostStatus(zv::node_status::kOk);
-    return true;
-  }
-  LinkFrame frame = kTemplates[zv::kRequestMemoryBlock];
-  if (device_address != 0) frame[8] = static_cast<std::uint8_t>(device_address);
-  frame[12] = kBlockLength;
+  return ReadBlocksInTurn(items, count, InTurn(poll_timing().pstn, kBlockLength, kBlockAnswerSize));
+}
 
-  EmptyReads empty{0, t.empty_read_limit};  // over the whole call
-  int bad_answers = 0;
-  std::array<std::uint8_t, kBlockAnswerBuffer> buffer;
-  int index = 0;
-  while (!Cancelled()) {
-    const std::uint16_t address = items[index].address;
-    frame[10] = static_cast<std::uint8_t>(address & 0xFF);
-    frame[11] = static_cast<std::uint8_t>(address >> 8);
-    SealRequest(frame);
-    WriteFrame(frame);
-    buffer.fill(0);
-    const int got = ReadAnswerBytes(buffer.data(), kBlockAnswerSize, empty, t.empty_read_pause);
-    if (Cancelled() || got < kBlockAnswerSize) return false;
+bool CZVMLink::SendBlockRequest(const LinkFrame& frame) {
+  WriteFrame(frame);
+  return true;
+}
 
-    const Answer answer = FindAnswer(buffer.data(), kBlockAnswerSize, got);
-    int marked = -1;
-    const bool whole = answer && answer.length == 2 + kBlockLength;
-    const bool pending = whole && IsPendingBlock(items, count, zv::AnswerAddress(answer.payload));
-    if (!whole || !TakeBlockAnswer(answer.payload, kBlockLength, items, count, &marked)) {
-      if (!Drain(bad_answers)) return false;
-      continue;  // the same item again
-    }
-    // A good answer that brings no block still to be read (one outside the
-    // list, or one read already) counts against the same limit: a device that
-    // keeps answering with the wrong block must not hold the call for ever.
-    if (pending) {
-      bad_answers = 0;
-    } else if (++bad_answers >= t.bad_answer_limit) {
-      return false;
-    }
-    index = NextPendingBlock(items, count, marked);
-    if (index == -1) {
-      PostStatus(zv::node_status::kOk);
-      return true;
-    }
-    if (index < marked) Sleep(t.wrap_pause);  // a new pass over what is left
-  }
-  return false;
+const std::uint8_t* CZVMLink::FindBlockAnswer(std::uint8_t* buffer, int got) {
+  const Answer answer = FindAnswer(buffer, kBlockAnswerSize, got);
+  return answer && answer.length == 2 + kBlockLength ? answer.payload : nullptr;
 }
 
 void CZVMLink::Close() {
@@ -166,10 +123,7 @@ int CZVMLink::AnswerLength(int type) const {
   }
 }
 
-std::optional<LinkFrame> CZVMLink::RequestTemplate(int type) const {
-  if (type < 0 || type >= static_cast<int>(kTemplates.size())) return std::nullopt;
-  return kTemplates[static_cast<size_t>(type)];
-}
+std::optional<LinkFrame> CZVMLink::RequestTemplate(int type) const { return zv::StoredTemplate(kTemplates, type); }
 
 std::uint8_t* CZVMLink::CheckAnswer(std::uint8_t* buffer, int length) {
   return FindAnswer(buffer, length, length + 2).payload;
@@ -213,18 +167,8 @@ bool CZVMLink::Exchange(const LinkFrame& frame, int tries, zv::Duration answer_p
   return false;
 }
 
-bool CZVMLink::IsPendingBlock(const zv::BlockItem* items, int count, int address) {
-  for (int i = 0; i < count; ++i) {
-    if (items[i].address == address) return !items[i].IsDone();
-  }
-  return false;
-}
-
 bool CZVMLink::Drain(int& bad_answers) {
-  if (++bad_answers >= poll_timing().pstn.bad_answer_limit) return false;
-  Sleep(poll_timing().pstn.drain_pause);
-  Purge();
-  return true;
+  return DrainAfterBadAnswer(bad_answers, poll_timing().pstn.bad_answer_limit, poll_timing().pstn.drain_pause);
 }
 
 void CZVMLink::WriteFrame(const LinkFrame& frame) { Write(frame.data(), zv::kLinkFrameSize); }

@@ -100,14 +100,17 @@ class CZVMLink : public CComLink {
   };
   static Intercept ParseIntercept(const std::string& intrc);
 
+ protected:
+  // The block list, one request and one answer at a time (ReadBlocksInTurn).
+  bool SendBlockRequest(const zv::LinkFrame& frame) override;
+  const std::uint8_t* FindBlockAnswer(std::uint8_t* buffer, int got) override;
+
  private:
   // Writes `frame` up to `tries` times until an answer of at most 10 bytes,
   // its 0xCA within the first 8, passes the checks.
   bool Exchange(const zv::LinkFrame& frame, int tries, zv::Duration answer_pause);
   // After a bad answer: false when it was the last one allowed in a row;
   // otherwise the input is drained for the next request.
-  // True when the list holds `address` and its block is still to be read.
-  static bool IsPendingBlock(const zv::BlockItem* items, int count, int address);
   bool Drain(int& bad_answers);
   void WriteFrame(const zv::LinkFrame& frame);
 };

@@ -30,4 +30,12 @@ bool CheckAnswerFrame(std::uint8_t* answer, int payload) {
   return crc.Check(answer, payload);
 }
 
+bool AnswerFrameIntact(const std::uint8_t* answer, int payload) {
+  if (payload < 0) return false;
+  CCrc16 crc;
+  crc.SetStart(CCrc16::kDeviceStart);
+  crc.AddBlock(answer, payload);
+  return answer[payload] == crc.Low() && answer[payload + 1] == crc.High();
+}
+
 }  // namespace zv

@@ -34,6 +34,9 @@ RequestFrame MakeRequestFrame(std::uint8_t device, std::uint8_t command, std::ui
 // bytes before them. Like CCrc16::Check it leaves the computed CRC in those two
 // bytes, so the caller reads only the payload afterwards.
 bool CheckAnswerFrame(std::uint8_t* answer, int payload);
+// The same check without touching the answer: the bytes stay as they came, so
+// a stream that failed the check can still be searched and realigned.
+bool AnswerFrameIntact(const std::uint8_t* answer, int payload);
 
 // Data bytes of the identity answer: 64 for family 1, 90 for family 2.
 inline int IdentityDataLength(int family) { return family == 1 ? 64 : 90; }

@@ -25,11 +25,14 @@
 #include "links/link_factory.h"
 #include "links/node_status.h"
 #include "links/poll_flags.h"
+#include "platform/com_ports.h"
+#include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/profile.h"
-#include "tests/links/pstn_setup.h"
+#include "tests/links/poll_fixture.h"
 #include "tests/sim/archive_layout.h"
+#include "tests/sim/ip_converter.h"
 #include "tests/sim/status_recorder.h"
 #include "tests/support/temp_dir.h"
 
@@ -38,105 +41,8 @@ namespace {
 using std::chrono::milliseconds;
 using zv::sim::Bytes;
 using zv::sim::LineController;
+using namespace zv::test;
 namespace status = zv::node_status;
-
-constexpr milliseconds kBound{20000};
-constexpr int kCom = 4;
-constexpr const char* kBinsName = "bins/00042_2024-03-12_14-00.bin";
-constexpr const char* kArchivedName = "archive-bins/00042_2024-03-12_14-00.bin";
-constexpr size_t kFamily2BinsSize = 90 + 58868;
-
-// A stand-in converter: logs its arguments, its folder and the size of the
-// file it was given, then ends with `exit`.
-std::string ConverterScript(int exit_code, const std::string& more = "") {
-  return "#!/bin/sh\n"
-         "{ echo \"$#\"; echo \"$1\"; pwd -P; if [ -f \"$1\" ]; then wc -c < \"$1\"; else echo missing; fi; }"
-         " > converter.log\n" +
-         more + "exit " + std::to_string(exit_code) + "\n";
-}
-
-std::string RealPath(const std::string& path) {
-  char buf[PATH_MAX];
-  return ::realpath(path.c_str(), buf) ? std::string(buf) : path;
-}
-
-class PollWorkerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(pstn_.Start(kCom));
-    pstn_.heat.SetNetworkAddress(3);
-    const zv::Profile profile(zv::kProgramZEVModem);
-    ASSERT_TRUE(profile.WriteInt("Settings", "PortModem", kCom));
-    ASSERT_TRUE(profile.WriteString("Settings", "ModemInit", "ATZ"));
-
-    zv::PollTiming timing = zv::test::GenerousTiming();
-    timing.pstn.disconnect_pause = zv::Ms(300);  // the frame leaves before the port is purged
-    SetTiming(timing);
-    block_.node = &node_;
-    block_.setup.clock = &clock_;
-    block_.setup.sink = &recorder_;
-    block_.setup.program_dir = folder_.path();
-
-    node_.header.SetString("MODEM", "1");
-    node_.header.SetString("PHONE", "5551234*3");
-    node_.header.SetString("INTRC", "0822");
-    node_.header.SetString("N", "00042");
-    node_.header.SetString("NAME", "School");
-    node_.last_record = DateStamp(2024, 3, 9, 10, 0, 0);  // three days ago
-    WriteNodeFile("00042_School.zev");
-    WriteConverter(ConverterScript(0));
-  }
-  void TearDown() override {
-    worker_.Join();
-    PollCancel.store(false);
-  }
-
-  void SetTiming(const zv::PollTiming& timing) { block_.setup.timing = timing; }
-  void WriteNodeFile(const std::string& name) {
-    node_.path = folder_.Write(name, node_.header.Serialize() + "09.03.2024 10:00\t1\t2\r\n");
-  }
-  void WriteConverter(const std::string& script) {
-    const std::string path = folder_.Write(zv::kConverterName, script);
-    ::chmod(path.c_str(), 0755);
-  }
-  void Settings(int transfer, int archive) {
-    const zv::Profile profile(zv::kProgramZEVModem);
-    profile.WriteInt("Settings", "DataTransfer", transfer);
-    profile.WriteInt("Settings", "ArchiveSave", archive);
-  }
-  // One poll on the worker thread, to its end.
-  void Poll() {
-    ASSERT_TRUE(worker_.Start(block_));
-    worker_.Join();
-    EXPECT_FALSE(worker_.Running());
-    EXPECT_TRUE(PollIdle.load());
-    EXPECT_FALSE(PollCancel.load());
-  }
-  std::string File(const std::string& name) const { return folder_.File(name); }
-  bool Exists(const std::string& name) const { return zv::FileExists(File(name)); }
-  std::string Read(const std::string& name) const { return zv::test::TempDir::Read(File(name)); }
-  // No bins file at all, in either folder (nor a temporary one).
-  bool NoBinsFiles() const {
-    for (const char* dir : {zv::kBinsFolder, zv::kArchiveBinsFolder}) {
-      std::error_code ec;
-      for (const auto& entry : std::filesystem::directory_iterator(File(dir), ec)) {
-        ADD_FAILURE() << "left behind: " << entry.path();
-        return false;
-      }
-    }
-    return true;
-  }
-  std::vector<int> Statuses() const { return recorder_.statuses(); }
-  int Final() const { return recorder_.statuses().empty() ? 0 : recorder_.statuses().back(); }
-
-  zv::test::TempDir folder_;  // the program folder, and the node file's
-  zv::test::PstnNode pstn_;
-  zv::sim::RunningClock clock_{zv::sim::LocalTime(2024, 3, 12, 14, 30, 10)};
-  zv::sim::StatusRecorder recorder_;
-  CNode node_;
-  zv::PollWorkerBlock block_;
-  zv::PollWorker worker_;
-};
 
 TEST_F(PollWorkerTest, PollsTheNodeEndToEnd) {
   const zv::sim::ArchiveLayout layout = *zv::sim::ArchiveLayout::For(2, 2);
@@ -303,21 +209,35 @@ TEST_F(PollWorkerTest, NodesWithoutAWayToReachThemFail) {
     const char* what;
     const char* modem;
     const char* phone;
+    std::vector<int> statuses;
   };
-  // GSM and TCP have no link here yet: they fail like an unknown MODEM value.
-  const Case cases[] = {
-      {"no phone", "1", ""}, {"GSM", "2", "5551234"}, {"TCP", "3", "5551234"}, {"no MODEM", "0", "5551234"},
-  };
+  const int unused = zv::sim::UnusedPort();
+  ASSERT_GT(unused, 0);
+  node_.header.SetInt("IPPORT", unused);
   node_.header.SetString("IPADDRESS", "127.0.0.1");
+  // The GSM modem's port is a device that does not exist.
+  const zv::Profile profile(zv::kProgramZEVModem);
+  ASSERT_TRUE(profile.WriteInt("Settings", "PortGsmodem", kCom + 1));
+  zv::IniFile ports;
+  ports.Load(zv::PortsFilePath());
+  ports.Set("Ports", "COM" + std::to_string(kCom + 1), File("no-such-port"));
+  ASSERT_TRUE(ports.Save(zv::PortsFilePath()));
+  const Case cases[] = {
+      {"no phone", "1", "", {status::kFailure}},
+      {"GSM modem port that does not open", "2", "5551234", {status::kOpeningPort, status::kFailure}},
+      {"TCP connection refused", "3", "5551234", {status::kFailure}},
+      {"no MODEM", "0", "5551234", {status::kFailure}},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    const size_t before = recorder_.statuses().size();
     node_.header.SetString("MODEM", c.modem);
     node_.header.SetString("PHONE", c.phone);
     Poll();
-    EXPECT_EQ(Final(), status::kFailure);
     EXPECT_EQ(node_.status.load(), status::kFailure);
+    const std::vector<int> all = recorder_.statuses();
+    EXPECT_EQ(std::vector<int>(all.begin() + static_cast<long>(before), all.end()), c.statuses);
   }
-  EXPECT_EQ(recorder_.statuses(), std::vector<int>(4, status::kFailure));  // nothing but the end
   EXPECT_TRUE(pstn_.modem.commands().empty());
   EXPECT_TRUE(NoBinsFiles());
 }
@@ -370,9 +290,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CallFault>& info) { return std::string(info.param.name); });
 
 TEST_F(PollWorkerTest, CancelDuringTheDownloadEndsWithCancelled) {
-  // The device stops answering after the fifth request, so the stop always
-  // arrives while the download is still waiting, however loaded the machine.
-  pstn_.heat.SetSilentFrom(5);
+  // From the fifth request on every answer comes late, so the stop always
+  // arrives while the download still has many blocks to go, however loaded the
+  // machine (the link sees it after the answer it is waiting for).
+  zv::sim::AnswerFault late;
+  late.delay = milliseconds(200);
+  for (size_t n = 4; n < 200; ++n) pstn_.heat.SetFault(n, late);
   std::thread stopper([&] {
     pstn_.heat.WaitForRequests(5, kBound);
     PollCancel.store(true);

@@ -12,6 +12,7 @@
 
 #include "links/node_status.h"
 #include "links/poll_flags.h"
+#include "tests/links/link_fixture.h"
 #include "tests/links/pstn_setup.h"
 #include "tests/sim/status_recorder.h"
 
@@ -23,10 +24,9 @@ using zv::sim::ClockFrame;
 using zv::sim::LineController;
 using zv::sim::StatusEvent;
 namespace status = zv::node_status;
+using zv::test::Cat;
 
 constexpr milliseconds kBound{20000};
-
-Bytes FrameBytes(const zv::LinkFrame& frame) { return Bytes(frame.begin(), frame.end()); }
 
 // --- The frames.
 
@@ -39,12 +39,7 @@ TEST(PstnFrames, TemplatesAreByteExact) {
       {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xCA, 0x04, 0x01, 0x04, 0x75, 0xAF},
       {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xCA, 0x03, 0x04, 0xD7, 0x15, 0xFF},
   };
-  for (int type = 0; type < 5; ++type) {
-    ASSERT_TRUE(link.RequestTemplate(type).has_value()) << type;
-    EXPECT_EQ(FrameBytes(*link.RequestTemplate(type)), expected[static_cast<size_t>(type)]) << type;
-  }
-  EXPECT_FALSE(link.RequestTemplate(5).has_value());
-  EXPECT_FALSE(link.RequestTemplate(-1).has_value());
+  zv::test::ExpectTemplates(link, expected);
   // The stored checks of the connect and disconnect frames are right.
   EXPECT_EQ(zv::sim::ControllerCrc(expected[3].data() + 12, 3), 0xAF75);
   EXPECT_EQ(zv::sim::ControllerCrc(expected[4].data() + 12, 2), 0x15D7);
@@ -117,12 +112,6 @@ Bytes Cut(Bytes bytes, size_t n) {
 
 Bytes Ack() { return zv::sim::WrapAnswer(0x01, {0x21, 0x10}); }
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-
 TEST(PstnAnswer, TakesOnlyWholeFramesThatPassBothChecks) {
   Bytes bad_outer = BlockAnswer(900);
   bad_outer.back() ^= 1;
@@ -138,18 +127,18 @@ TEST(PstnAnswer, TakesOnlyWholeFramesThatPassBothChecks) {
   };
   const Case cases[] = {
       {"block answer", BlockAnswer(900), 137, 3, 130},
-      {"noise pushes the frame past the bytes received", Cut(Join({{1, 2, 3}, BlockAnswer(900)}), 137), 137, -1, 0},
-      {"noise, the whole frame received", Join({{0, 0, 0}, BlockAnswer(900), {9}}), 137, 6, 130},
+      {"noise pushes the frame past the bytes received", Cut(Cat({{1, 2, 3}, BlockAnswer(900)}), 137), 137, -1, 0},
+      {"noise, the whole frame received", Cat({{0, 0, 0}, BlockAnswer(900), {9}}), 137, 6, 130},
       {"bad outer check", bad_outer, 137, -1, 0},
       {"bad inner check", bad_inner, 137, -1, 0},
       {"acknowledgement", Ack(), 8, 3, 0},
-      {"acknowledgement after a byte", Join({{0}, Ack()}), 8, 4, 0},
-      {"0xCA beyond the bound", Join({{0, 0, 0, 0, 0, 0, 0, 0, 0}, Ack()}), 8, -1, 0},
+      {"acknowledgement after a byte", Cat({{0}, Ack()}), 8, 4, 0},
+      {"0xCA beyond the bound", Cat({{0, 0, 0, 0, 0, 0, 0, 0, 0}, Ack()}), 8, -1, 0},
       {"L below 5", short_frame, 8, -1, 0},
       {"L past the end", {0x00, 0xCA, 0xFF}, 8, -1, 0},
       {"0xCA as the last byte", {0x00, 0xCA}, 8, -1, 0},
       {"nothing", {}, 8, -1, 0},
-      {"noise with 0xCA first", Join({{0xCA, 0x07}, BlockAnswer(900)}), 139, -1, 0},
+      {"noise with 0xCA first", Cat({{0xCA, 0x07}, BlockAnswer(900)}), 139, -1, 0},
   };
   for (const Case& c : cases) {
     auto buffer = std::make_unique<std::uint8_t[]>(c.received.size() + 1);  // never empty
@@ -196,45 +185,14 @@ TEST(PstnAnswer, InterceptHours) {
 
 constexpr int kCom = 3;
 
-class PstnLinkTest : public ::testing::Test {
+class PstnLinkTest : public zv::test::LinkTest<CZVMLink, zv::test::PstnNode> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(node_.Start(kCom));
     MakeLink(zv::test::DistinctPauses(zv::test::GenerousTiming()));
   }
-  void TearDown() override { PollCancel.store(false); }
-
-  void MakeLink(const zv::PollTiming& timing) {
-    link_ = std::make_unique<CZVMLink>(timing, clock_, &recorder_);
-    link_->node = &cnode_;
-  }
   bool Open() { return link_->Open(kCom, zv::kLinkPstn, "", "5551234"); }
-  int Pauses(zv::Duration pause) const {
-    const auto all = clock_.pauses();
-    return static_cast<int>(std::count(all.begin(), all.end(), pause));
-  }
   const zv::PstnLinkTiming& timing() const { return link_->poll_timing().pstn; }
-  std::vector<std::uint16_t> RequestedAddresses() const {
-    std::vector<std::uint16_t> out;
-    for (const auto& r : node_.heat.requests()) out.push_back(r.address);
-    return out;
-  }
-  Bytes Image(int address, int n) const {
-    return Bytes(link_->image.begin() + address, link_->image.begin() + address + n);
-  }
-  // A block list of the given addresses.
-  void List(std::initializer_list<int> addresses) {
-    list_.Clear();
-    for (int a : addresses) list_.Add(a);
-  }
-  bool ReadList() { return link_->ReadBlocks(list_.data(), list_.size()); }
-
-  zv::test::PstnNode node_;
-  zv::sim::RunningClock clock_{zv::sim::LocalTime(2024, 3, 12, 14, 30, 5)};
-  zv::sim::StatusRecorder recorder_;
-  CNode cnode_;
-  std::unique_ptr<CZVMLink> link_;
-  zv::BlockList list_;
 };
 
 TEST_F(PstnLinkTest, OpenSendsTheConnectFrameOnceTheModemConnects) {
@@ -307,7 +265,7 @@ TEST_F(PstnLinkTest, BlocksGoToTheAddressTheirAnswersName) {
   other.block = 1156;
   node_.heat.SetFault(0, other);
   ASSERT_TRUE(ReadList());
-  EXPECT_EQ(RequestedAddresses(), (std::vector<std::uint16_t>{900, 1284, 900, 1028}));
+  EXPECT_EQ(Asked(), (std::vector<std::uint16_t>{900, 1284, 900, 1028}));
   for (const auto& r : node_.heat.requests()) EXPECT_EQ(r.device, 3);
   for (int a : {900, 1028, 1156, 1284}) EXPECT_EQ(Image(a, 128), node_.heat.Peek(a, 128)) << a;
   for (int i = 0; i < list_.size(); ++i) EXPECT_TRUE(list_[i].IsDone());
@@ -356,7 +314,7 @@ TEST_F(PstnLinkTest, BadAnswersAreDrainedAndAskedForAgain) {
     std::fill(link_->image.begin(), link_->image.end(), 0);
     List({2000, 2128, 2256});
     ASSERT_TRUE(ReadList()) << c.what;
-    const std::vector<std::uint16_t> all = RequestedAddresses();
+    const std::vector<std::uint16_t> all = Asked();
     EXPECT_EQ(std::vector<std::uint16_t>(all.begin() + static_cast<long>(before), all.end()),
               (std::vector<std::uint16_t>{2000, 2128, 2128, 2256}))
         << c.what;
@@ -374,7 +332,7 @@ TEST_F(PstnLinkTest, NoiseBeforeEveryAnswerEndsTheCallAfterTheLimit) {
   List({2000, 2128});
   EXPECT_FALSE(ReadList());
   const int limit = timing().bad_answer_limit;
-  const std::vector<std::uint16_t> asked = RequestedAddresses();
+  const std::vector<std::uint16_t> asked = Asked();
   ASSERT_EQ(asked.size(), static_cast<size_t>(1 + limit));
   EXPECT_EQ(std::count(asked.begin(), asked.end(), 2128), limit);
   EXPECT_TRUE(list_[0].IsDone());
@@ -405,7 +363,7 @@ TEST_F(PstnLinkTest, AMissingAnswerEndsTheCallAtTheFifthEmptyRead) {
   node_.heat.SetFault(1, drop);
   List({2000, 2128, 2256});
   EXPECT_FALSE(ReadList());
-  EXPECT_EQ(RequestedAddresses(), (std::vector<std::uint16_t>{2000, 2128}));  // never asked again
+  EXPECT_EQ(Asked(), (std::vector<std::uint16_t>{2000, 2128}));  // never asked again
   EXPECT_EQ(Pauses(timing().empty_read_pause), 4);
   EXPECT_NE(recorder_.statuses().back(), status::kOk);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "links/poll_timing.h"
+#include "tests/links/device_setup.h"
 #include "tests/sim/heat_computer.h"
 #include "tests/sim/line_controller.h"
 #include "tests/sim/modem_sim.h"
@@ -17,12 +18,7 @@ namespace zv::test {
 struct PstnNode {
   // Family 2, device number 42; every memory byte tells its address.
   PstnNode() {
-    sim::Bytes memory(sim::HeatComputer::kMemorySize);
-    for (size_t a = 0; a < memory.size(); ++a) memory[a] = static_cast<std::uint8_t>((a * 7) ^ (a >> 8));
-    heat.Poke(0, memory);
-    heat.SetType(0);
-    heat.SetVersion(2);
-    heat.SetSerial(42);
+    PatternDevice(heat);
     modem.SetPeer(&controller);
   }
   // Maps the modem to COM<com> and starts it; false when the map cannot be written.

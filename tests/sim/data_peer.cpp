@@ -44,6 +44,23 @@ bool PlayReply(const Reply& reply, const ByteWriter& write, const std::atomic<bo
   return true;
 }
 
+std::vector<Reply> RecordingPeer::Receive(const Bytes& in) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    received_.insert(received_.end(), in.begin(), in.end());
+  }
+  return inner_.Receive(in);
+}
+
+Bytes RecordingPeer::received() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return received_;
+}
+
+bool RecordingPeer::WaitForBytes(size_t n, milliseconds bound) const {
+  return WaitUntil([&] { return received().size() >= n; }, bound);
+}
+
 void PeerOnLine::Start() {
   thread_.Start(
       [this](const std::atomic<bool>& stop) {

@@ -23,10 +23,14 @@
 //
 // When the port under test closes the line, the peer is Reset (a request cut off
 // by the hang-up is forgotten).
+//
+// RecordingPeer sits in front of another peer and keeps every byte it is fed:
+// the wire as the device sees it (wake-up bytes and padding included).
 
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 #include "tests/sim/pty_line.h"
@@ -53,6 +57,23 @@ class DataPeer {
   virtual std::vector<Reply> Receive(const Bytes& in) = 0;
   // The line went down: forget a partly received request.
   virtual void Reset() {}
+};
+
+// Passes everything to `inner` and keeps what came, in order.
+class RecordingPeer final : public DataPeer {
+ public:
+  explicit RecordingPeer(DataPeer& inner) : inner_(inner) {}
+  std::vector<Reply> Receive(const Bytes& in) override;
+  void Reset() override { inner_.Reset(); }
+
+  Bytes received() const;
+  // Waits until at least `n` bytes have come; false when the bound passed.
+  bool WaitForBytes(size_t n, milliseconds bound) const;
+
+ private:
+  DataPeer& inner_;
+  mutable std::mutex mutex_;
+  Bytes received_;
 };
 
 // Sends the bytes of one write; false when they could not be sent.

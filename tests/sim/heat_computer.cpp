@@ -127,6 +127,18 @@ void HeatComputer::SetFault(size_t request, const AnswerFault& fault) {
   faults_[request] = fault;
 }
 
+void HeatComputer::SetBlockFault(std::uint16_t address, size_t nth, const AnswerFault& fault, bool and_later) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  block_faults_.push_back({address, nth, and_later, fault});
+}
+
+const AnswerFault* HeatComputer::BlockFaultLocked(std::uint16_t address, size_t nth) const {
+  for (const BlockFault& f : block_faults_) {
+    if (f.address == address && (f.nth == nth || (f.and_later && nth > f.nth))) return &f.fault;
+  }
+  return nullptr;
+}
+
 void HeatComputer::SetSilentFrom(size_t request) {
   std::lock_guard<std::mutex> lock(mutex_);
   silent_from_ = request;
@@ -135,6 +147,7 @@ void HeatComputer::SetSilentFrom(size_t request) {
 void HeatComputer::ClearFaults() {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_.clear();
+  block_faults_.clear();
   silent_from_.reset();
 }
 
@@ -193,8 +206,14 @@ Reply HeatComputer::Answer(const Bytes& frame) {
   request.length = frame[5];
   const size_t number = log_.size();
 
-  const auto found = faults_.find(number);
-  const AnswerFault fault = found != faults_.end() ? found->second : AnswerFault{};
+  AnswerFault fault;
+  const AnswerFault* block_fault = nullptr;
+  if (request.command == kReadMemory) block_fault = BlockFaultLocked(request.address, block_requests_[request.address]++);
+  if (const auto found = faults_.find(number); found != faults_.end()) {
+    fault = found->second;
+  } else if (block_fault != nullptr) {
+    fault = *block_fault;
+  }
   const bool for_us = request.device == 0 || request.device == network_address_;
   const bool known = request.command == kIdentity || request.command == kReadMemory;
   const bool silenced = fault.drop || (silent_from_ && number >= *silent_from_);

@@ -33,6 +33,10 @@
 // address and data of `block` instead of the one asked for), a delay, noise bytes
 // before the answer, trailing bytes after it, the answer split into pieces;
 // SetSilentFrom(n): no answer to request n or any later one (a dead line).
+// Faults may also be keyed by block (SetBlockFault): the n-th memory request
+// for one address (counted from 0), or that one and every later one; a fault
+// set by request number takes precedence. Links that stream their requests
+// (GSM) cannot tell in advance which number a request gets.
 //
 // Use: as a DataPeer behind the modem simulator, on a pty of its own with
 // PeerOnLine (data_peer.h), or in-process from another simulator: Receive(bytes)
@@ -101,6 +105,9 @@ class HeatComputer final : public DataPeer {
   Bytes IdentityData() const;
 
   void SetFault(size_t request, const AnswerFault& fault);
+  // The fault for the `nth` memory request for `address` (from 0), and with
+  // `and_later` for every later one as well.
+  void SetBlockFault(std::uint16_t address, size_t nth, const AnswerFault& fault, bool and_later = false);
   void SetSilentFrom(size_t request);
   void ClearFaults();
 
@@ -127,7 +134,18 @@ class HeatComputer final : public DataPeer {
   int second_ = 0;
   std::uint8_t network_address_ = 1;
   Bytes identity_;
+  // The fault of a memory request for `address` that is its `nth`.
+  const AnswerFault* BlockFaultLocked(std::uint16_t address, size_t nth) const;
+
+  struct BlockFault {
+    std::uint16_t address;
+    size_t nth;
+    bool and_later;
+    AnswerFault fault;
+  };
   std::map<size_t, AnswerFault> faults_;
+  std::vector<BlockFault> block_faults_;
+  std::map<std::uint16_t, size_t> block_requests_;  // memory requests so far, by address
   std::optional<size_t> silent_from_;
   std::vector<LoggedRequest> log_;
   size_t rejected_ = 0;

@@ -37,4 +37,8 @@ std::vector<Duration> RunningClock::pauses() const {
   return pauses_;
 }
 
+void SteppedClock::Sleep(Duration pause) const {
+  if (pause.count() > 0) std::this_thread::sleep_for(pause);
+}
+
 }  // namespace zv::sim

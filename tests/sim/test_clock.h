@@ -8,6 +8,7 @@
 // TestTiming() is the engine's timing record scaled down for tests; all link
 // tests use it unless a test needs its own values.
 
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <mutex>
@@ -38,6 +39,20 @@ class RunningClock final : public Clock {
   std::chrono::steady_clock::time_point started_;
   mutable std::mutex mutex_;
   mutable std::vector<Duration> pauses_;
+};
+
+// A clock that stands still until the test moves it on (Advance), for time
+// limits measured on the clock; its pauses pass in real time.
+class SteppedClock final : public Clock {
+ public:
+  explicit SteppedClock(std::time_t start) : start_(std::chrono::system_clock::from_time_t(start)) {}
+  TimePoint Now() const override { return start_ + std::chrono::microseconds(offset_us_.load()); }
+  void Sleep(Duration pause) const override;
+  void Advance(Duration step) { offset_us_ += step.count(); }
+
+ private:
+  TimePoint start_;
+  std::atomic<long long> offset_us_{0};
 };
 
 }  // namespace zv::sim
