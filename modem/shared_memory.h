@@ -99,8 +99,9 @@ class CSharedMemory {
   // The first start, holding the lock: removes a socket left by an instance
   // that has gone (the lock proves nobody owns it), listens on a new one
   // (0600) and makes the in-process block of `size` bytes. With `open_only`
-  // only the block is made. False when the lock is not held or listening
-  // fails.
+  // only the block is made. False when the lock is not held, when listening
+  // fails, or once accepting has been stopped (an ending program listens no
+  // more).
   bool Create(std::size_t size, bool open_only);
 
   // Starts accepting later starts on the calling (user-interface) thread;
