@@ -54,6 +54,7 @@ class CZEVViewDoc : public QObject {
   explicit CZEVViewDoc(const PeriodSource* period = nullptr, QObject* parent = nullptr);
   ~CZEVViewDoc() override;
 
+  // Without a period source a load reads the header and no records.
   void SetPeriodSource(const PeriodSource* period) { period_ = period; }
 
   // The viewer never creates a node file.
