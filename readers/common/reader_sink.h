@@ -25,6 +25,8 @@ class ReaderSink {
   virtual ~ReaderSink() = default;
   virtual void OnLinkEvent(int code, std::int64_t value) = 0;
   virtual void OnLinkText(std::u16string text) = 0;
+  // The worker's last report: its link is closed, g_bIdle set, g_bStop clear.
+  virtual void OnJobFinished() {}
 };
 
 }  // namespace zv

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "links/bins_file.h"
 #include "links/request_frame.h"
+#include "platform/atomic_file.h"
 #include "platform/profile.h"
 #include "readers/common/reader_flags.h"
 #include "readers/common/reader_pause.h"
@@ -29,6 +31,13 @@ int DirectArchiveEnd(int model, int version) {
   if (model != 1) return 0xE5F4;
   if (version == 3) return 0xE2CC;
   if (version == 4) return 0xE510;
+  return 0x8000;
+}
+
+int DirectBinsImageSize(int model, int version) {
+  if (model != 1) return 0xE5F4;
+  if (version == 3) return 0xE2CC;
+  if (version == 4) return 0xF078;  // past the archive's end at 0xE510 the image is zero
   return 0x8000;
 }
 
@@ -220,4 +229,15 @@ std::time_t CDeviceLink::GetDeviceTime() const {
   tm.tm_isdst = -1;
   const std::time_t t = std::mktime(&tm);
   return t == static_cast<std::time_t>(-1) ? 0 : t;
+}
+
+std::string CDeviceLink::SaveBinFile(const std::string& base) const {
+  if (!zv::EnsureDirectory(base, zv::kBinsFolder)) return std::string();
+  const std::string name = zv::DirectBinsFileName(image_[2] | (image_[3] << 8), clock_.NowStamp());
+  std::string bytes(reinterpret_cast<const char*>(current_data_.data()),
+                    static_cast<size_t>(zv::DirectCurrentDataLength(model_) - 2));
+  bytes.append(reinterpret_cast<const char*>(image_.data()),
+               static_cast<size_t>(zv::DirectBinsImageSize(model_, version_)));
+  if (!zv::WriteFileAtomically(base + "/" + name, bytes)) return std::string();
+  return name;
 }

@@ -48,6 +48,8 @@ std::uint8_t DirectBaudCode(int baud);
 int DirectModel(std::uint8_t type, std::uint8_t version);
 // The end (exclusive) of the archive area of a model and version.
 int DirectArchiveEnd(int model, int version);
+// Image bytes in ZEVRS's bins file by model and version.
+int DirectBinsImageSize(int model, int version);
 // Current-data answer length, CRC included: 66 (model 1) or 92 (model 2).
 inline int DirectCurrentDataLength(int model) { return model == 1 ? 66 : 92; }
 
@@ -86,6 +88,12 @@ class CDeviceLink : public CSerialPort {
   const std::uint8_t* CheckReply(const std::uint8_t* buffer, int n) const;
   // The device clock as local time, or 0 when its bytes are not a valid date-time.
   std::time_t GetDeviceTime() const;
+  // Writes the bins file into `base`/bins: "bins/%05d_%d-%02d-%02d_%02d-%02d.bin"
+  // of the serial number and the clock's local time, holding the current data
+  // (without CRC; zeros when not read) and the image from address 0. The file
+  // appears whole or not at all (an older one of the name stays). The name
+  // relative to `base`, or "" when it could not be written.
+  std::string SaveBinFile(const std::string& base) const;
 
   std::uint8_t* image() { return image_.data(); }
   const std::uint8_t* image() const { return image_.data(); }

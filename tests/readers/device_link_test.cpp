@@ -14,6 +14,7 @@
 #include "platform/com_ports.h"
 #include "platform/profile.h"
 #include "readers/common/reader_flags.h"
+#include "tests/readers/zevrs_rig.h"
 #include "tests/readers/reader_recorder.h"
 #include "tests/sim/direct_cable.h"
 #include "tests/sim/heat_computer.h"
@@ -33,33 +34,8 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-// Memory with every byte value, type and version in front.
-void FillDevice(sim::HeatComputer& heat, std::uint8_t type, std::uint8_t version) {
-  Bytes memory(sim::HeatComputer::kMemorySize);
-  for (size_t a = 0; a < memory.size(); ++a) memory[a] = static_cast<std::uint8_t>(a * 7 + (a >> 8));
-  heat.Poke(0, memory);
-  heat.SetType(type);
-  heat.SetVersion(version);
-  heat.SetSerial(1234);
-}
 
-DirectLinkTiming TestLinkTiming() {
-  DirectLinkTiming t = ScaledTiming(DirectLinkTiming{}, sim::kTestTimeScale);
-  t.pause_slice = Ms(20);
-  return t;
-}
 
-void WriteReaderProfile(int recv_timeout = 150) {
-  const Profile p(kProgramZEVRS);
-  p.WriteInt("Properties", "RecvTimeout", recv_timeout);
-  p.WriteInt("Properties", "SendTimeout", 500);
-  p.WriteInt("Properties", "InitMaxAttempts", 3);
-  p.WriteInt("Properties", "InitAttemptsInterval", 7);
-  p.WriteInt("Properties", "ParamsMaxAttempts", 3);
-  p.WriteInt("Properties", "ParamsAttemptsInterval", 3);
-  p.WriteInt("Properties", "RamMaxAttempts", 3);
-  p.WriteInt("Properties", "RomMaxAttempts", 3);
-}
 
 class DeviceLinkTest : public testing::Test {
  protected:
@@ -344,36 +320,6 @@ TEST_F(DeviceLinkTest, NoDeviceBehindTheComNumber) {
   ASSERT_TRUE(ini.Save(PortsFilePath()));
   EXPECT_FALSE(Link().Open("COM7"));
   EXPECT_EQ(sink.texts(), std::vector<std::u16string>{u"Cannot open port"});
-}
-
-// Answers handed straight to the link's I/O hooks.
-class FedLink : public CDeviceLink {
- public:
-  explicit FedLink(const Clock& clock) : CDeviceLink(nullptr, TestLinkTiming(), clock) {}
-  std::deque<Bytes> answers;
-  Bytes written;
-
- protected:
-  int LinkRead(std::uint8_t* buffer, int n) override {
-    if (answers.empty()) return 0;
-    const Bytes a = answers.front();
-    answers.pop_front();
-    const int k = std::min(n, static_cast<int>(a.size()));
-    std::copy(a.begin(), a.begin() + k, buffer);
-    return k;
-  }
-  int LinkWrite(const std::uint8_t* buffer, int n) override {
-    written.insert(written.end(), buffer, buffer + n);
-    return n;
-  }
-  bool LinkSetBaudRate(int) override { return true; }
-};
-
-Bytes WithCrc(Bytes data) {
-  const std::uint16_t crc = sim::DeviceCrc(data.data(), data.size());
-  data.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-  data.push_back(static_cast<std::uint8_t>(crc >> 8));
-  return data;
 }
 
 TEST(DeviceClockTest, InvalidClockBytesGiveZero) {

@@ -30,6 +30,10 @@ class ReaderRecorder : public ReaderSink {
     std::lock_guard<std::mutex> lock(mutex_);
     return reports_;
   }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reports_.clear();
+  }
   std::vector<std::u16string> texts() const {
     std::vector<std::u16string> out;
     for (const ReaderReport& r : reports()) {
