@@ -1,0 +1,146 @@
+// Faults on the way from the device to the node file, through the poll worker
+// over the simulated dial-up node: each case ends with nothing lost - the node
+// file byte for byte as before (or as it should be), a bins file that holds
+// exactly the device's memory at every block asked for, or the failure
+// reported with no bins or temporary file left.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "links/archive_map.h"
+#include "tests/links/direct_setup.h"
+#include "tests/links/poll_fixture.h"
+#include "tests/sim/archive_layout.h"
+
+namespace {
+
+using zv::sim::Bytes;
+using namespace zv::test;
+namespace status = zv::node_status;
+
+class PollFaultTest : public PollWorkerTest {
+ protected:
+  void SetUp() override {
+    PollWorkerTest::SetUp();
+    node_file_ = Read("00042_School.zev");
+  }
+
+  // Every name in the program folder and in its bins folders.
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder_.path(), ec)) {
+      if (e.is_regular_file()) names.insert(std::filesystem::relative(e.path(), folder_.path()).string());
+    }
+    return names;
+  }
+
+  // The archived bins file holds the device's memory at block 0 and at every
+  // block of the node's list.
+  void ExpectDownloadInBins() {
+    ASSERT_TRUE(Exists(kArchivedName));
+    const std::string bins = Read(kArchivedName);
+    ASSERT_EQ(bins.size(), kFamily2BinsSize);
+    constexpr int kImage = 58868;
+    auto image = [&bins](int address, int n) {
+      return Bytes(bins.begin() + 90 + address, bins.begin() + 90 + address + n);
+    };
+    EXPECT_EQ(image(0, 128), pstn_.heat.Peek(0, 128));
+    zv::BlockList list;
+    ASSERT_TRUE(zv::BuildBlockList(zv::kLinkPstn, 2, 2, node_.last_record, DateStamp(2024, 3, 12, 16, 30, 10), list));
+    for (int k = 0; k < list.size(); ++k) {
+      const int a = list[k].address;
+      const int n = std::min(128, kImage - a);
+      EXPECT_EQ(image(a, n), pstn_.heat.Peek(static_cast<size_t>(a), static_cast<size_t>(n))) << a;
+    }
+  }
+
+  std::string node_file_;
+};
+
+TEST_F(PollFaultTest, ALineDroppedMidDownloadLosesNothingAndTheRetryGetsItAll) {
+  zv::sim::WriteArchive(pstn_.heat, *zv::sim::ArchiveLayout::For(2, 2), DateStamp(2024, 3, 9, 0, 0, 0),
+                        DateStamp(2024, 3, 12, 14, 0, 0));
+  SetTiming(QuickSilenceTiming());  // the silent reads end soon
+  const std::set<std::string> before = Files();
+  pstn_.heat.SetSilentFrom(6);  // the device stops answering after five blocks
+  Poll();
+  EXPECT_EQ(Final(), status::kFailure);
+  EXPECT_EQ(Read("00042_School.zev"), node_file_);
+  EXPECT_TRUE(NoBinsFiles());
+  EXPECT_EQ(Files(), before);  // nothing half-written left
+  EXPECT_FALSE(Exists("converter.log"));
+
+  pstn_.heat.ClearFaults();
+  Poll();
+  EXPECT_EQ(Final(), status::kOk);
+  EXPECT_EQ(Read("00042_School.zev"), node_file_);  // the converter stand-in does not append
+  ExpectDownloadInBins();
+  std::set<std::string> after = before;
+  after.insert({"converter.log", kArchivedName});
+  EXPECT_EQ(Files(), after);  // exactly one bins file
+}
+
+TEST_F(PollFaultTest, NoiseBadChecksWrongBlocksAndTrailingBytesStillGiveTheMemory) {
+  zv::sim::WriteArchive(pstn_.heat, *zv::sim::ArchiveLayout::For(2, 2), DateStamp(2024, 3, 9, 0, 0, 0),
+                        DateStamp(2024, 3, 12, 14, 0, 0));
+  zv::sim::AnswerFault noise;
+  noise.noise = {0xCA, 0x55, 0x00, 0xCA, 0x13, 0xA5};
+  zv::sim::AnswerFault trailing;
+  trailing.trailing = {0xCA, 0x89, 0x02};
+  zv::sim::AnswerFault split;
+  split.chunk = 7;
+  pstn_.heat.SetFault(2, noise);
+  pstn_.heat.SetFault(3, BadCrcFault());
+  pstn_.heat.SetFault(5, OtherBlockFault(0x0100));
+  pstn_.heat.SetFault(7, trailing);
+  pstn_.heat.SetFault(8, split);
+  zv::sim::RelayFault bad_outer;
+  bad_outer.bad_outer_crc = true;
+  pstn_.controller.SetRelayFault(10, bad_outer);
+  Poll();
+  EXPECT_EQ(Final(), status::kOk);
+  ExpectDownloadInBins();
+  EXPECT_EQ(Read("00042_School.zev"), node_file_);
+}
+
+TEST_F(PollFaultTest, AHeaderRewriteOnAFullDiskKeepsTheOldNodeFile) {
+  // A new node whose file is larger than the disk lets a file grow: the
+  // rename (a header rewrite) fails, the smaller bins file can still be written.
+  node_.header.SetString("N", "0");
+  std::string data;
+  while (data.size() < 120000) data += "09.03.2024 10:00\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\r\n";
+  node_.path = folder_.Write("00000_School.zev", node_.header.Serialize() + data);
+  const std::string old_file = Read("00000_School.zev");
+  const std::set<std::string> before = Files();
+
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 80000;
+  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  Poll();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, old_handler);
+
+  EXPECT_EQ(Final(), status::kOk);
+  EXPECT_EQ(Read("00000_School.zev"), old_file);
+  EXPECT_EQ(node_.path, File("00000_School.zev"));
+  EXPECT_EQ(node_.header.GetInt("N"), 0);  // numbered at its next poll
+  EXPECT_EQ(Read("00042_School.zev"), node_file_);  // the fixture's other node file, untouched
+  ASSERT_EQ(recorder_.messages().size(), 1u);  // the user is told
+  EXPECT_EQ(recorder_.messages()[0].first, node_.id());
+  std::set<std::string> after = before;
+  after.insert({"converter.log", kArchivedName});
+  EXPECT_EQ(Files(), after);  // no temporary file left
+}
+
+}  // namespace
