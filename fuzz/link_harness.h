@@ -12,12 +12,7 @@
 // simulators in this form.
 //
 // Use (in a target):
-//   zv::fuzz::Input input(data, size);
-//   const int days = input.Byte();
-//   zv::fuzz::ChunkedStream stream(input);
-//   zv::fuzz::NoSleepClock clock;
-//   zv::fuzz::FuzzedLink<CZVMLink> link(stream, clock);
-//   zv::fuzz::RunDownload(link, zv::kLinkPstn, days);
+//   zv::fuzz::FuzzDownload<CZVMLink>(data, size, zv::kLinkPstn);
 
 #include <atomic>
 #include <chrono>
@@ -99,5 +94,17 @@ struct DownloadResult {
   bool identity = false;
 };
 DownloadResult RunDownload(CComLink& link, int link_type, int days_back);
+
+// The body of the download targets: byte 0 of the input the days since the
+// last record, the rest the device's stream, through a FuzzedLink<Link>.
+template <class Link>
+void FuzzDownload(const std::uint8_t* data, size_t size, int link_type) {
+  Input input(data, size);
+  const int days_back = input.Byte();
+  ChunkedStream stream(input);
+  NoSleepClock clock;
+  FuzzedLink<Link> link(stream, clock);
+  RunDownload(link, link_type, days_back);
+}
 
 }  // namespace zv::fuzz

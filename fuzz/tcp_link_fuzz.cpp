@@ -1,17 +1,13 @@
-// Link answers: the TCP link's answers (the IP converter's stream), over any byte stream cut into reads by the input
-// (fuzz/link_harness.h). Byte 0 gives the days since the node's last record
-// (so the block list's size); the rest is the device's stream for the first
-// block, the block list and the identity request.
+// Link answers of the TCP link (the IP converter's stream): a whole download
+// over any byte stream cut into reads by the input (fuzz/link_harness.h).
+// Byte 0 gives the days since the node's last record (so the block list's
+// size); the rest is the device's stream for the first block, the block list
+// and the identity request.
 
 #include "fuzz/link_harness.h"
 #include "links/tcp_link.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
-  zv::fuzz::Input input(data, size);
-  const int days_back = input.Byte();
-  zv::fuzz::ChunkedStream stream(input);
-  zv::fuzz::NoSleepClock clock;
-  zv::fuzz::FuzzedLink<CZVACLink> link(stream, clock);
-  zv::fuzz::RunDownload(link, zv::kLinkTcp, days_back);
+  zv::fuzz::FuzzDownload<CZVACLink>(data, size, zv::kLinkTcp);
   return 0;
 }

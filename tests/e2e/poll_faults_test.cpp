@@ -5,11 +5,7 @@
 // reported with no bins or temporary file left.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -18,6 +14,7 @@
 #include "tests/links/direct_setup.h"
 #include "tests/links/poll_fixture.h"
 #include "tests/sim/archive_layout.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -121,15 +118,11 @@ TEST_F(PollFaultTest, AHeaderRewriteOnAFullDiskKeepsTheOldNodeFile) {
   const std::string old_file = Read("00000_School.zev");
   const std::set<std::string> before = Files();
 
-  rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  rlimit small = old;
-  small.rlim_cur = 80000;
-  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  Poll();
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, old_handler);
+  {
+    const FileSizeLimit full_disk(80000);
+    ASSERT_TRUE(full_disk.ok());
+    Poll();
+  }
 
   EXPECT_EQ(Final(), status::kOk);
   EXPECT_EQ(Read("00000_School.zev"), old_file);
