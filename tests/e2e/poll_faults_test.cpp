@@ -1,5 +1,5 @@
 // Faults on the way from the device to the node file, through the poll worker
-// over the simulated dial-up node: each case ends with nothing lost - the node
+// over the simulated node (dial-up, GSM, TCP): each case ends with nothing lost - the node
 // file byte for byte as before (or as it should be), a bins file that holds
 // exactly the device's memory at every block asked for, or the failure
 // reported with no bins or temporary file left.
@@ -12,7 +12,7 @@
 
 #include "links/archive_map.h"
 #include "tests/links/direct_setup.h"
-#include "tests/links/poll_fixture.h"
+#include "tests/links/poll_direct_fixture.h"
 #include "tests/sim/archive_layout.h"
 #include "tests/support/file_size_limit.h"
 
@@ -22,10 +22,10 @@ using zv::sim::Bytes;
 using namespace zv::test;
 namespace status = zv::node_status;
 
-class PollFaultTest : public PollWorkerTest {
+class PollFaultTest : public PollDirectTest {
  protected:
   void SetUp() override {
-    PollWorkerTest::SetUp();
+    PollDirectTest::SetUp();
     node_file_ = Read("00042_School.zev");
   }
 
@@ -40,8 +40,8 @@ class PollFaultTest : public PollWorkerTest {
   }
 
   // The archived bins file holds the device's memory at block 0 and at every
-  // block of the node's list.
-  void ExpectDownloadInBins() {
+  // block of the node's list for the link.
+  void ExpectDownloadInBins(int link_type = zv::kLinkPstn) {
     ASSERT_TRUE(Exists(kArchivedName));
     const std::string bins = Read(kArchivedName);
     ASSERT_EQ(bins.size(), kFamily2BinsSize);
@@ -49,12 +49,13 @@ class PollFaultTest : public PollWorkerTest {
     auto image = [&bins](int address, int n) {
       return Bytes(bins.begin() + 90 + address, bins.begin() + 90 + address + n);
     };
-    EXPECT_EQ(image(0, 128), pstn_.heat.Peek(0, 128));
+    const int step = zv::BlockStep(link_type);
+    EXPECT_EQ(image(0, step), pstn_.heat.Peek(0, static_cast<size_t>(step)));
     zv::BlockList list;
-    ASSERT_TRUE(zv::BuildBlockList(zv::kLinkPstn, 2, 2, node_.last_record, DateStamp(2024, 3, 12, 16, 30, 10), list));
+    ASSERT_TRUE(zv::BuildBlockList(link_type, 2, 2, node_.last_record, DateStamp(2024, 3, 12, 16, 30, 10), list));
     for (int k = 0; k < list.size(); ++k) {
       const int a = list[k].address;
-      const int n = std::min(128, kImage - a);
+      const int n = std::min(step, kImage - a);
       EXPECT_EQ(image(a, n), pstn_.heat.Peek(static_cast<size_t>(a), static_cast<size_t>(n))) << a;
     }
   }
@@ -62,12 +63,23 @@ class PollFaultTest : public PollWorkerTest {
   std::string node_file_;
 };
 
-TEST_F(PollFaultTest, ALineDroppedMidDownloadLosesNothingAndTheRetryGetsItAll) {
+struct LineDrop {
+  const char* name;
+  int modem;
+  size_t silent_from;  // the device's last answer is to the request before
+};
+
+class PollLineDropTest : public PollFaultTest, public ::testing::WithParamInterface<LineDrop> {};
+
+TEST_P(PollLineDropTest, LosesNothingAndTheRetryGetsItAll) {
+  const LineDrop& c = GetParam();
   zv::sim::WriteArchive(pstn_.heat, *zv::sim::ArchiveLayout::For(2, 2), DateStamp(2024, 3, 9, 0, 0, 0),
                         DateStamp(2024, 3, 12, 14, 0, 0));
-  SetTiming(QuickSilenceTiming());  // the silent reads end soon
+  const zv::PollTiming generous = block_.setup.timing;
+  QuickSilence();  // the silent reads end soon
+  Reach(c.modem);
   const std::set<std::string> before = Files();
-  pstn_.heat.SetSilentFrom(6);  // the device stops answering after five blocks
+  pstn_.heat.SetSilentFrom(c.silent_from);
   Poll();
   EXPECT_EQ(Final(), status::kFailure);
   EXPECT_EQ(Read("00042_School.zev"), node_file_);
@@ -76,14 +88,20 @@ TEST_F(PollFaultTest, ALineDroppedMidDownloadLosesNothingAndTheRetryGetsItAll) {
   EXPECT_FALSE(Exists("converter.log"));
 
   pstn_.heat.ClearFaults();
+  SetTiming(generous);  // a slow answer on a loaded machine is not a dead line
   Poll();
   EXPECT_EQ(Final(), status::kOk);
   EXPECT_EQ(Read("00042_School.zev"), node_file_);  // the converter stand-in does not append
-  ExpectDownloadInBins();
+  ExpectDownloadInBins(c.modem);
   std::set<std::string> after = before;
   after.insert({"converter.log", kArchivedName});
   EXPECT_EQ(Files(), after);  // exactly one bins file
 }
+
+INSTANTIATE_TEST_SUITE_P(Links, PollLineDropTest,
+                         ::testing::Values(LineDrop{"Pstn", zv::kLinkPstn, 6}, LineDrop{"Gsm", zv::kLinkGsm, 3},
+                                           LineDrop{"Tcp", zv::kLinkTcp, 3}),
+                         [](const ::testing::TestParamInfo<LineDrop>& info) { return std::string(info.param.name); });
 
 TEST_F(PollFaultTest, NoiseBadChecksWrongBlocksAndTrailingBytesStillGiveTheMemory) {
   zv::sim::WriteArchive(pstn_.heat, *zv::sim::ArchiveLayout::For(2, 2), DateStamp(2024, 3, 9, 0, 0, 0),
