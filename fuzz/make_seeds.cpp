@@ -1,7 +1,8 @@
 // Writes the seed inputs of the fuzz targets into <folder>/<target>/ (the
 // committed ones: fuzz/corpus/). Every seed comes from the project's own
-// writers (the node header and data line writers) or from a download recorded
-// against the device simulators of tests/sim, in each target's input form:
+// writers (the node header and data line writers, the node and journal file
+// generator of tests/sim) or from a download recorded against the device
+// simulators of tests/sim, in each target's input form:
 //
 //   node_header    form byte, then a node file: header, "$", data lines
 //   data_line      V selector, scheme, data lines
@@ -36,6 +37,7 @@
 #include "tests/links/device_setup.h"
 #include "tests/sim/heat_computer.h"
 #include "tests/sim/line_controller.h"
+#include "tests/sim/node_file_generator.h"
 
 namespace {
 
@@ -113,6 +115,22 @@ void NodeHeaderSeeds() {
   ws.SetString("INTRC", "0206");
   ws.SetColumnIds(0, {1, 2, 3});
   WriteSeed("node_header", "workstation.zev", std::string(1, '\1') + ws.Serialize() + Join(DataLines(4, 2)));
+  // A converted file with the workstation's keys and damaged data lines.
+  zv::sim::NodeFileSpec spec;
+  spec.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", {}, 21);
+  spec.header.AddWorkstationKeys(1);
+  spec.data = zv::sim::HourlySeries::Ending(DateStamp(2026, 3, 14, 6, 0, 0), 6);
+  spec.damage = {{1, zv::sim::LineDamage::kCutShort}, {3, zv::sim::LineDamage::kJunk}};
+  const std::string converted = zv::sim::NodeFileText(spec);
+  WriteSeed("node_header", "converted-viewer.zev", std::string(1, '\0') + converted);
+  WriteSeed("node_header", "converted-workstation.zev", std::string(1, '\1') + converted);
+  // V 8 data lines with every kind of damage.
+  std::vector<std::string> lines = zv::sim::DataLines(spec.data, 8);
+  const zv::sim::LineDamage kinds[] = {zv::sim::LineDamage::kCutShort, zv::sim::LineDamage::kNoTab,
+                                       zv::sim::LineDamage::kTabFirst, zv::sim::LineDamage::kBlank,
+                                       zv::sim::LineDamage::kJunk, zv::sim::LineDamage::kBadTime};
+  for (size_t i = 0; i < lines.size() && i < std::size(kinds); ++i) lines[i] = zv::sim::DamageLine(lines[i], kinds[i]);
+  WriteSeed("data_line", "damaged.txt", std::string("\x01\x15", 2) + Join(lines));
   // LF line ends, blanks around the lines, a line without TAB, no "$".
   WriteSeed("node_header", "loose.zev",
             std::string("\0", 1) + "  NAME\tx  \n#comment\tc\nDATASHOW\tE1\t\tT1\nnotab\n\tvalue\nV\t4");
@@ -132,31 +150,14 @@ void DataLineSeeds() {
   WriteSeed("data_line", "mixed.txt", std::string("\x01\x16", 2) + Join(mixed));
 }
 
-// --- The journal: 10-byte records (hour, day, year-2016 and month, working
-// hours as int32 LE, change flags), byte 2 the newest slot.
-
-void PutRecord(zv::JournalImage& image, int slot, int year, int month, int day, int hour, int hours,
-               unsigned char flags) {
-  std::array<unsigned char, CLastChangesRec::kRecordSize> r{};
-  r[0] = static_cast<unsigned char>(hour);
-  r[1] = static_cast<unsigned char>(day);
-  r[2] = static_cast<unsigned char>(((year - 2016) << 4) | month);
-  for (int i = 0; i < 4; ++i) r[3 + i] = static_cast<unsigned char>(hours >> (8 * i));
-  r[7] = flags;
-  // The bytes of the last slot that lie past the end of the file are lost.
-  const size_t at = 3 + CLastChangesRec::kRecordSize * static_cast<size_t>(slot);
-  for (size_t i = 0; i < r.size() && at + i < image.size(); ++i) image[at + i] = r[i];
-}
+// --- The journal, from the node file generator's writer.
 
 void JournalSeeds() {
-  zv::JournalImage image{};
-  image[2] = 2;
-  PutRecord(image, 0, 2025, 11, 3, 9, 1000, 0x01);
-  PutRecord(image, 1, 2026, 1, 20, 14, 2100, 0x06);
-  PutRecord(image, 2, 2026, 3, 12, 10, 2400, 0x81);
-  PutRecord(image, 255, 2024, 6, 1, 0, 10, 0x10);  // the last slot runs past the end
-  WriteSeed("journal", "three.zvj", Bytes(image.begin(), image.end()));
-  WriteSeed("journal", "short.zvj", Bytes(image.begin(), image.begin() + 100));
+  const std::vector<zv::sim::JournalEntry> entries = zv::sim::SampleJournal(DateStamp(2026, 3, 12, 10, 0, 0), 5);
+  WriteSeed("journal", "five.zvj", zv::sim::JournalFileBytes(entries));
+  // Wrapping past the last slot, whose flags byte lies past the end.
+  WriteSeed("journal", "wrapped.zvj", zv::sim::JournalFileBytes(entries, 254));
+  WriteSeed("journal", "short.zvj", zv::sim::JournalFileBytes(entries).substr(0, 100));
 }
 
 // --- Downloads recorded against the simulators.
