@@ -14,8 +14,8 @@
 #include "data/data_record.h"
 #include "data/error_reevaluation.h"
 #include "fuzz/fuzz_input.h"
-#include "platform/ascii.h"
 #include "platform/text_lines.h"
+#include "tests/support/code_field_check.h"
 
 namespace {
 
@@ -37,33 +37,9 @@ void CheckRecordRoundTrip(const std::string& line, int version) {
   if (again != written) Fail("a written record reads back as another line", written, again);
 }
 
-bool IsCode(std::string_view text) {
-  if (!text.empty() && text.front() == '-') text.remove_prefix(1);
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
-// The blanks that end a line stay behind the code field it gets.
 void CheckReevaluated(const std::string& in, const std::string& out) {
-  if (out == in) return;
-  const std::string_view in_body = zv::TrimRightView(in);
-  const std::string_view tail = std::string_view(in).substr(in_body.size());
-  if (out.size() < tail.size() || std::string_view(out).substr(out.size() - tail.size()) != tail) {
-    Fail("the blanks at the end of a line were lost", in, out);
-  }
-  const std::string_view body = std::string_view(out).substr(0, out.size() - tail.size());
-  const size_t tab = body.rfind('\t');
-  if (tab == std::string_view::npos || !IsCode(body.substr(tab + 1))) {
-    Fail("a changed line does not end in a code field", in, out);
-  }
-  const std::string_view kept = body.substr(0, tab);
-  const size_t in_tab = in_body.rfind('\t');
-  const bool appended = kept == in_body;
-  const bool replaced = in_tab != std::string_view::npos && kept == in_body.substr(0, in_tab);
-  if (!appended && !replaced) Fail("evaluating the codes changed more than the code field", in, out);
+  const std::string fault = zv::test::CodeFieldChangeFault(in, out);
+  if (!fault.empty()) Fail(fault.c_str(), in, out);
 }
 
 }  // namespace
