@@ -5,8 +5,18 @@ if(ZV_SANITIZE STREQUAL "address")
                         -fno-omit-frame-pointer)
 elseif(ZV_SANITIZE STREQUAL "thread")
   set(ZV_SANITIZE_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+elseif(ZV_SANITIZE STREQUAL "fuzzer")
+  # libFuzzer builds (clang only): every object carries the fuzzer's coverage
+  # hooks with ASan and UBSan; only the fuzz targets link the fuzzer's main
+  # (fuzz/CMakeLists.txt adds -fsanitize=fuzzer to them).
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "ZV_SANITIZE=fuzzer needs clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
 elseif(NOT ZV_SANITIZE STREQUAL "")
-  message(FATAL_ERROR "ZV_SANITIZE must be empty, 'address' or 'thread'")
+  message(FATAL_ERROR "ZV_SANITIZE must be empty, 'address', 'thread' or 'fuzzer'")
 endif()
 if(ZV_SANITIZE_FLAGS)
   add_compile_options(${ZV_SANITIZE_FLAGS})

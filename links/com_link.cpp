@@ -73,21 +73,22 @@ bool CComLink::Open(int port, int link_type, const std::string& init, const std:
 
 int CComLink::WaitModemReply(int wanted, int tries) {
   const char* wanted_text = zv::ModemReplyText(wanted);
-  char buffer[zv::kModemReplyBuffer];
+  std::uint8_t buffer[zv::kModemReplyBuffer];
+  const char* text = reinterpret_cast<const char*>(buffer);
   for (int i = 0; i < tries; ++i) {
     std::memset(buffer, 0, sizeof buffer);
     // One byte less than the buffer: the text always ends in a zero byte.
-    const int got = Read(buffer, zv::kModemReplyBuffer - 1);
+    const int got = LinkRead(buffer, zv::kModemReplyBuffer - 1);
     if (got > 0) {
-      if (*wanted_text != '\0' && std::strstr(buffer, wanted_text) != nullptr) return 0;
+      if (*wanted_text != '\0' && std::strstr(text, wanted_text) != nullptr) return 0;
       for (int r = 0; r < zv::kModemReplyCount; ++r) {
-        if (r != wanted && std::strstr(buffer, zv::ModemReplyText(r)) != nullptr) return -1;
+        if (r != wanted && std::strstr(text, zv::ModemReplyText(r)) != nullptr) return -1;
       }
     }
     if (Cancelled()) return -1;
     Sleep(timing_.link.reply_pause);
   }
-  Purge();
+  DiscardInput();
   return -1;
 }
 
@@ -104,12 +105,12 @@ bool CComLink::ReadIdentity() {
     // copied from for the longer family-2 block.
     std::vector<std::uint8_t> buffer(static_cast<size_t>(length) + 2 + zv::kIdentitySize, 0);
     for (int i = 0; i < t.identity_tries && !Cancelled(); ++i) {
-      Write(frame->data(), zv::kLinkFrameSize);
+      LinkWrite(frame->data(), zv::kLinkFrameSize);
       Sleep(t.identity_answer_pause);
       std::fill(buffer.begin(), buffer.end(), 0);
-      if (Read(buffer.data(), length + 2) < length + 2) {
+      if (LinkRead(buffer.data(), length + 2) < length + 2) {
         Sleep(t.identity_retry_pause);
-        Purge();
+        DiscardInput();
         continue;
       }
       if (const std::uint8_t* payload = CheckAnswer(buffer.data(), length)) {
@@ -242,5 +243,5 @@ bool CComLink::DrainAfterBadAnswer(int& bad_answers, int limit, zv::Duration pau
 }
 
 void CComLink::WriteText(const std::string& text) {
-  Write(text.data(), static_cast<int>(text.size()));
+  LinkWrite(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<int>(text.size()));
 }

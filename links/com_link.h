@@ -31,7 +31,8 @@
 // not as a stop by the user; it is also the port's stop flag, so a read or
 // write in progress on either thread ends at once.
 //
-// I/O: the block loaders read and write through LinkRead and LinkWrite, the
+// I/O: the modem dialogue, the identity request and the block loaders read and
+// write through LinkRead and LinkWrite (and drop input with DiscardInput), the
 // serial port unless a link has another way to its device (the TCP socket).
 
 #include <array>

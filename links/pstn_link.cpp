@@ -161,7 +161,7 @@ bool CZVMLink::Exchange(const LinkFrame& frame, int tries, zv::Duration answer_p
     WriteFrame(frame);
     Sleep(answer_pause);
     buffer.fill(0);
-    const int got = Read(buffer.data(), kShortAnswerRead);
+    const int got = LinkRead(buffer.data(), kShortAnswerRead);
     if (FindAnswer(buffer.data(), AnswerLength(kRequestConnect), got)) return true;
   }
   return false;
@@ -171,4 +171,4 @@ bool CZVMLink::Drain(int& bad_answers) {
   return DrainAfterBadAnswer(bad_answers, poll_timing().pstn.bad_answer_limit, poll_timing().pstn.drain_pause);
 }
 
-void CZVMLink::WriteFrame(const LinkFrame& frame) { Write(frame.data(), zv::kLinkFrameSize); }
+void CZVMLink::WriteFrame(const LinkFrame& frame) { LinkWrite(frame.data(), zv::kLinkFrameSize); }

@@ -52,7 +52,7 @@ bool CZVACLink::ReadBlocks(zv::BlockItem* items, int count) {
 }
 
 bool CZVACLink::SendBlockRequest(const LinkFrame& frame) {
-  return Send(frame.data() + kFrameAt, zv::kRequestFrameSize) >= 0;
+  return LinkWrite(frame.data() + kFrameAt, zv::kRequestFrameSize) >= 0;
 }
 
 const std::uint8_t* CZVACLink::FindBlockAnswer(std::uint8_t* buffer, int) {
@@ -69,7 +69,7 @@ bool CZVACLink::ReadIdentity() {
   PostStatus(status::kReading, 0);
   std::array<std::uint8_t, zv::kAnswerBuffer> buffer;
   for (int i = 0; i < t.identity_tries && !Cancelled(); ++i) {
-    if (Send(frame.data(), kLeadAndFrame) < 0) break;
+    if (LinkWrite(frame.data(), kLeadAndFrame) < 0) break;
     Sleep(t.identity_answer_pause);
     buffer.fill(0);
     EmptyReads empty{0, t.empty_read_limit};

@@ -153,7 +153,8 @@ TEST_F(CellInheritance, AssignmentTakesInheritedFormatAndMarginAsOwn) {
 
   // Through the base class too, and a cell assigned to itself stays as it is.
   CGridCellBase& base = target;
-  base = base;
+  const CGridCellBase& same = target;
+  base = same;
   EXPECT_EQ(target.GetText(), "text");
 }
 

@@ -25,7 +25,8 @@ TEST(CellIds, IdsAndRanges) {
   EXPECT_FALSE(CCellRange(2, 0, 1, 0).IsValid());
   CCellRange copy;
   copy = r;
-  copy = copy;
+  const CCellRange& same = copy;
+  copy = same;
   EXPECT_EQ(copy, r);
 }
 

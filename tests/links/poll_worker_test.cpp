@@ -31,6 +31,7 @@
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "tests/links/poll_fixture.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/sim/archive_layout.h"
 #include "tests/sim/ip_converter.h"
 #include "tests/sim/status_recorder.h"
@@ -344,16 +345,12 @@ TEST_F(PollWorkerTest, CancelWhileTheConverterRunsEndsItAndKeepsTheFile) {
 }
 
 TEST_F(PollWorkerTest, ABinsFileThatCannotBeWrittenWholeIsAFailure) {
-  // The file may grow to less than the bins file needs.
-  rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  rlimit small = old;
-  small.rlim_cur = 20000;
-  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  Poll();
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, old_handler);
+  {
+    // The file may grow to less than the bins file needs.
+    const FileSizeLimit full_disk(20000);
+    ASSERT_TRUE(full_disk.ok());
+    Poll();
+  }
   EXPECT_EQ(Final(), status::kFailure);
   EXPECT_FALSE(Exists("converter.log"));
   EXPECT_TRUE(NoBinsFiles());
