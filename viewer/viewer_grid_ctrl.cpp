@@ -58,12 +58,14 @@ void CViewerGridCtrl::AutoSizeColumns(int /*nAutoSizeStyle: all rows count*/) {
     return *meters.emplace_back(std::make_unique<zv::TextWidthMeter>(lf));
   };
 
-  for (int col = 0; col < GetColumnCount(); ++col) {
-    int width = 0;
-    const LOGFONT* lastFont = nullptr;
-    bool lastFixed = false;
-    zv::TextWidthMeter* meter = nullptr;
-    for (int row = 0; row < rows; ++row) {
+  // Row by row, each cell once: the cells of a row lie near each other in memory.
+  const int columns = GetColumnCount();
+  std::vector<int> widths(static_cast<size_t>(columns), 0);
+  const LOGFONT* lastFont = nullptr;
+  bool lastFixed = false;
+  zv::TextWidthMeter* meter = nullptr;
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < columns; ++col) {
       CGridCellBase* cell = GetCell(row, col);
       if (cell == nullptr) continue;
       const bool fixed = row < GetFixedRowCount() || col < GetFixedColumnCount();
@@ -73,10 +75,11 @@ void CViewerGridCtrl::AutoSizeColumns(int /*nAutoSizeStyle: all rows count*/) {
         lastFont = font;
         lastFixed = fixed;
       }
+      int& width = widths[static_cast<size_t>(col)];
       width = std::max(width, meter->Width(cell->GetText()) + 4 * static_cast<int>(cell->GetMargin()));
     }
-    SetColumnWidth(col, width);
   }
+  for (int col = 0; col < columns; ++col) SetColumnWidth(col, widths[static_cast<size_t>(col)]);
 }
 
 QMimeData* CViewerGridCtrl::CopySelectionText() {
