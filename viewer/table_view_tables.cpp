@@ -266,38 +266,31 @@ void CTableView::AddDataRow(const CZEVDataRec& W, const CZEVDataRec& V, const CZ
 void CTableView::AddFooterRows(int R, int S) {
   const CZEVDataRec& s = m_pDocument->summary.front();
   const std::vector<int>& ids = PageColumns();
-  int row = m_pGrid->InsertRow(T("ИТОГО:"), -1);
-  if (row >= 0) {
-    for (size_t col = 0; col < ids.size(); ++col) {
-      const int id = ids[col];
-      std::string text;
-      switch (KindOf(id)) {
-        case Kind::kDate: continue;
-        case Kind::kCounter3: text = FormatFloatDigits(Value(s, id), 3); break;
-        case Kind::kCounterPair3: text = FormatFloatDigits(PairOf(s, id), 3); break;
-        case Kind::kCounter2: text = FormatFloatDigits(Value(s, id), 2); break;
-        case Kind::kCounterPair2: text = FormatFloatDigits(PairOf(s, id), 2); break;
-        case Kind::kNormalHours: text = FormatIntDigits(R, -1); break;
-        case Kind::kNoCountHours: text = FormatIntDigits(S, -1); break;
-        default: break;
-      }
-      m_pGrid->SetItemText(row, static_cast<int>(col), text);
+  // One footer row: the text of each kind of column (DATE's cell is left alone).
+  auto addRow = [&](const char* heading, auto textOf) {
+    const int row = m_pGrid->InsertRow(T(heading), -1);
+    if (row < 0) return;
+    for (size_t col = 0; col < ids.size(); ++col)
+      if (KindOf(ids[col]) != Kind::kDate) m_pGrid->SetItemText(row, static_cast<int>(col), textOf(ids[col]));
+  };
+  addRow("ИТОГО:", [&](int id) {
+    switch (KindOf(id)) {
+      case Kind::kCounter3: return FormatFloatDigits(Value(s, id), 3);
+      case Kind::kCounterPair3: return FormatFloatDigits(PairOf(s, id), 3);
+      case Kind::kCounter2: return FormatFloatDigits(Value(s, id), 2);
+      case Kind::kCounterPair2: return FormatFloatDigits(PairOf(s, id), 2);
+      case Kind::kNormalHours: return FormatIntDigits(R, -1);
+      case Kind::kNoCountHours: return FormatIntDigits(S, -1);
+      default: return std::string();
     }
-  }
-  row = m_pGrid->InsertRow(T("СРЕДНИЕ:"), -1);
-  if (row >= 0) {
-    for (size_t col = 0; col < ids.size(); ++col) {
-      const int id = ids[col];
-      std::string text;
-      switch (KindOf(id)) {
-        case Kind::kDate: continue;
-        case Kind::kMean: text = FormatFloatDigits(Value(s, id), 2); break;
-        case Kind::kMeanPair: text = FormatFloatDigits(PairOf(s, id), 2); break;
-        default: break;
-      }
-      m_pGrid->SetItemText(row, static_cast<int>(col), text);
+  });
+  addRow("СРЕДНИЕ:", [&](int id) {
+    switch (KindOf(id)) {
+      case Kind::kMean: return FormatFloatDigits(Value(s, id), 2);
+      case Kind::kMeanPair: return FormatFloatDigits(PairOf(s, id), 2);
+      default: return std::string();
     }
-  }
+  });
 }
 
 void CTableView::BuildJournal() {

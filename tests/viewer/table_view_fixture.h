@@ -3,11 +3,9 @@
 // a fixed viewing period, the message hook, one document and its views, and the
 // tables read back as texts.
 
-#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QPushButton>
-#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -20,6 +18,7 @@
 #include "platform/qt/message_box.h"
 #include "tests/sim/node_file_generator.h"
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/modal_answer.h"
 #include "viewer/node_properties.h"
 #include "viewer/period_source.h"
 #include "viewer/table_view.h"
@@ -36,19 +35,8 @@ class TableViewTest : public testing::Test {
 
   // The view's node settings command, the dialog answered by `act` once it runs
   // modally; false when it never ran.
-  bool RunNodeSettings(CTableView& view, const std::function<void(CNodeProperties&)>& act) {
-    bool acted = false;
-    QTimer timer;
-    timer.setInterval(5);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-      auto* d = qobject_cast<CNodeProperties*>(QApplication::activeModalWidget());
-      if (d == nullptr || acted) return;
-      acted = true;
-      act(*d);
-    });
-    timer.start();
-    view.OnNodeSettings();
-    return acted;
+  static bool RunNodeSettings(CTableView& view, const std::function<void(CNodeProperties&)>& act) {
+    return AnswerModal<CNodeProperties>([&view] { view.OnNodeSettings(); }, act);
   }
   // The dialog's answer that changes the scheme of channel 1 to 2 ("X2").
   static void ChooseScheme2(CNodeProperties& d) {
