@@ -208,7 +208,6 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_OpenAndShow)->Apply(Sizes)->Iterations(3);
 BENCHMARK(BM_Table)->Apply(Sizes)->Iterations(3);
-BENCHMARK(BM_Table)->Args({10, 14})->Iterations(12)->Name("BM_TableProfile");
 BENCHMARK(BM_Formatting)->Apply(Sizes)->Iterations(3);
 BENCHMARK(BM_Measuring)->Apply(Sizes)->Iterations(3);
 BENCHMARK(BM_FirstPaint)->Apply(Sizes);
