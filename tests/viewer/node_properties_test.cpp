@@ -18,6 +18,7 @@
 #include "platform/paths.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_lines.h"
+#include "tests/viewer/modal_answer.h"
 #include "tests/viewer/view_doc_fixture.h"
 #include "viewer/columns_show.h"
 #include "viewer/node_properties.h"
@@ -297,18 +298,8 @@ TEST_F(NodePropertiesTest, EscapeAndTheCloseBoxChangeNothing) {
 class NodeSettingsCommandTest : public ViewDocTest {
  protected:
   bool Run(std::function<void(CNodeProperties&)> act) {
-    bool acted = false;
-    QTimer timer;
-    timer.setInterval(5);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-      auto* d = qobject_cast<CNodeProperties*>(QApplication::activeModalWidget());
-      if (d == nullptr || acted) return;
-      acted = true;
-      act(*d);
-    });
-    timer.start();
-    const bool ok = EditNodeSettings(doc, nullptr);
-    EXPECT_TRUE(acted);
+    bool ok = false;
+    EXPECT_TRUE(zv::test::AnswerModal<CNodeProperties>([&] { ok = EditNodeSettings(doc, nullptr); }, act));
     return ok;
   }
   std::string OpenNode() {
