@@ -168,12 +168,15 @@ TEST_F(PollWorkerTest, TheConverterExitCodeDoesNotChangeTheOutcome) {
   EXPECT_TRUE(NoBinsFiles());  // deleted after the run as after any other
 }
 
+// Where a bins file that is kept ends up, by ArchiveSave.
+struct KeptBinsFile {
+  int archive;
+  const char* kept;
+};
+constexpr KeptBinsFile kKeptBinsFiles[] = {{0, kBinsName}, {1, kArchivedName}};
+
 TEST_F(PollWorkerTest, AConverterThatCannotStartIsAFailureAndTheFileIsKept) {
-  struct Case {
-    int archive;
-    const char* kept;
-  };
-  for (const Case& c : {Case{0, kBinsName}, Case{1, kArchivedName}}) {
+  for (const KeptBinsFile& c : kKeptBinsFiles) {
     SCOPED_TRACE(c.archive);
     WriteConverter("#!/nonexistent/interpreter\n");
     Settings(1, c.archive);
@@ -358,11 +361,7 @@ void ExpectMessage(const std::vector<std::pair<zv::NodeId, std::string>>& messag
 // A converter ended by a signal (a crash) may not have taken the data in: the
 // bins file is kept, archived when that is the setting, and the user is told.
 TEST_F(PollWorkerTest, AConverterEndedByASignalKeepsTheBinsFile) {
-  struct Case {
-    int archive;
-    const char* kept;
-  };
-  for (const Case& c : {Case{0, kBinsName}, Case{1, kArchivedName}}) {
+  for (const KeptBinsFile& c : kKeptBinsFiles) {
     SCOPED_TRACE(c.archive);
     WriteConverter(ConverterScript(0, "kill -KILL $$\n"));
     Settings(1, c.archive);
