@@ -25,6 +25,11 @@ std::string BinsFileName(int device_number, const DateStamp& at) {
                    at.hour);
 }
 
+std::string DirectBinsFileName(int device_number, const DateStamp& at) {
+  return StrFormat("%s/%05d_%d-%02d-%02d_%02d-%02d.bin", kBinsFolder, device_number, at.year, at.month, at.day,
+                   at.hour, at.minute);
+}
+
 std::string ArchiveBinsFileName(const std::string& bins_name) { return "archive-" + bins_name; }
 
 bool EnsureDirectory(const std::string& base, const std::string& name) {

@@ -33,6 +33,10 @@ int BinsImageSize(int family, int model);
 // The file's name relative to the program folder.
 std::string BinsFileName(int device_number, const DateStamp& at);
 
+// ZEVRS's name: the minute in place of the fixed "00",
+// "bins/%05d_%d-%02d-%02d_%02d-%02d.bin".
+std::string DirectBinsFileName(int device_number, const DateStamp& at);
+
 // The same name in "archive-bins".
 std::string ArchiveBinsFileName(const std::string& bins_name);
 

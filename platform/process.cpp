@@ -167,6 +167,14 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   }
   int status = 0;
   while (!Reap(pid, WNOHANG, status)) {
+    if (StopSet(wait) && wait.leave_running_on_stop) {
+      std::thread([pid] {
+        int ended = 0;
+        Reap(pid, 0, ended);
+      }).detach();
+      run.end = ProgramRun::End::kStopped;
+      return run;
+    }
     if (StopSet(wait)) {
       EndGroup(pid, wait);
       run.end = ProgramRun::End::kStopped;

@@ -54,6 +54,9 @@ struct ProgramWait {
   const std::atomic<bool>* stop = nullptr;  // none: wait for the end, however long
   std::chrono::microseconds poll = std::chrono::milliseconds(50);
   std::chrono::microseconds grace = std::chrono::seconds(5);
+  // A set stop flag ends only the wait: the program runs on to its own end
+  // (it may be writing files that must not be cut off) and is reaped then.
+  bool leave_running_on_stop = false;
 };
 
 // The executable file `name` in `folder` when there is one, else the first one

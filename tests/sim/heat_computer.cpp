@@ -10,6 +10,20 @@ constexpr std::uint8_t kStart = 0xA5;
 constexpr size_t kFrameSize = 8;
 constexpr std::uint8_t kIdentity = 0x02;
 constexpr std::uint8_t kReadMemory = 0x10;
+constexpr std::uint8_t kDirectReadMemory = 0x01;
+constexpr std::uint8_t kSpeed = 0x06;
+constexpr std::uint8_t kAcknowledge = 0x06;
+
+// The baud rate of a speed code of the speed command; 0 for none.
+int BaudOfCode(std::uint8_t code) {
+  switch (code) {
+    case 4: return 2400;
+    case 5: return 4800;
+    case 6: return 9600;
+    case 7: return 19200;
+    default: return 0;
+  }
+}
 
 void AppendCrc(Bytes& frame, size_t from) {
   const std::uint16_t crc = DeviceCrc(frame.data() + from, frame.size() - from);
@@ -84,6 +98,21 @@ void HeatComputer::SetClock(int year, int month, int day, int hour, int minute, 
 void HeatComputer::SetNetworkAddress(std::uint8_t address) {
   std::lock_guard<std::mutex> lock(mutex_);
   network_address_ = address;
+}
+
+void HeatComputer::SetSpeed(int baud) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  speed_ = baud;
+}
+
+int HeatComputer::speed() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return speed_;
+}
+
+void HeatComputer::SetSwitchesSpeed(bool switches) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  switches_speed_ = switches;
 }
 
 void HeatComputer::Poke(size_t address, const Bytes& bytes) {
@@ -175,7 +204,9 @@ void HeatComputer::Reset() {
   pending_.clear();
 }
 
-std::vector<Reply> HeatComputer::Receive(const Bytes& in) {
+std::vector<Reply> HeatComputer::Receive(const Bytes& in) { return ReceiveAt(in, speed()); }
+
+std::vector<Reply> HeatComputer::ReceiveAt(const Bytes& in, int baud) {
   std::lock_guard<std::mutex> lock(mutex_);
   pending_.insert(pending_.end(), in.begin(), in.end());
   std::vector<Reply> replies;
@@ -192,18 +223,19 @@ std::vector<Reply> HeatComputer::Receive(const Bytes& in) {
       continue;
     }
     at += kFrameSize;
-    replies.push_back(Answer(frame));
+    replies.push_back(Answer(frame, baud));
   }
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(at));
   return replies;
 }
 
-Reply HeatComputer::Answer(const Bytes& frame) {
+Reply HeatComputer::Answer(const Bytes& frame, int baud) {
   LoggedRequest request;
   request.device = frame[1];
   request.command = frame[2];
   request.address = static_cast<std::uint16_t>(frame[3] | (frame[4] << 8));
   request.length = frame[5];
+  request.baud = baud;
   const size_t number = log_.size();
 
   AnswerFault fault;
@@ -215,8 +247,9 @@ Reply HeatComputer::Answer(const Bytes& frame) {
     fault = *block_fault;
   }
   const bool for_us = request.device == 0 || request.device == network_address_;
-  const bool known = request.command == kIdentity || request.command == kReadMemory;
-  const bool silenced = fault.drop || (silent_from_ && number >= *silent_from_);
+  const bool known = request.command == kIdentity || request.command == kReadMemory ||
+                     request.command == kDirectReadMemory || (request.command == kSpeed && BaudOfCode(frame[3]) != 0);
+  const bool silenced = fault.drop || (silent_from_ && number >= *silent_from_) || baud != speed_;
   request.answered = for_us && known && !silenced;
   log_.push_back(request);
 
@@ -224,6 +257,13 @@ Reply HeatComputer::Answer(const Bytes& frame) {
   if (!request.answered) return reply;
   if (request.command == kIdentity) {
     reply.answer = IdentityDataLocked();
+    AppendCrc(reply.answer, 0);
+  } else if (request.command == kSpeed) {
+    reply.answer = {kAcknowledge};
+    if (switches_speed_) speed_ = BaudOfCode(frame[3]);
+  } else if (request.command == kDirectReadMemory) {
+    const size_t n = request.length == 0 ? 256 : request.length;
+    for (size_t i = 0; i < n; ++i) reply.answer.push_back(memory_[(request.address + i) % kMemorySize]);
     AppendCrc(reply.answer, 0);
   } else {
     const std::uint16_t block = fault.block.value_or(request.address);
@@ -237,6 +277,8 @@ Reply HeatComputer::Answer(const Bytes& frame) {
   reply.chunk = fault.chunk;
   reply.chunk_pause = fault.chunk_pause;
   if (fault.bad_crc) reply.answer.back() ^= 0xFF;
+  if (fault.flip_byte && *fault.flip_byte < reply.answer.size()) reply.answer[*fault.flip_byte] ^= 0xFF;
+  reply.answer.resize(reply.answer.size() - std::min(fault.short_by, reply.answer.size()));
   return reply;
 }
 

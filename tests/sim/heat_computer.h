@@ -24,7 +24,17 @@
 //        memory with the clock's minute and second in the last two.
 //   0x10 read memory: address low, address high, `length` bytes of memory from
 //        the address (wrapping at 64 KiB), then the CRC over all of that.
+//   The direct reader's commands (a computer on a cable, DirectCable):
+//   0x01 read memory: `length` bytes (0 = 256) from the address, then their
+//        CRC; no address bytes.
+//   0x06 speed: p1 is the speed code (4 2400, 5 4800, 6 9600, 7 19200): 0x06
+//        back at the present speed, after which the computer runs at the asked
+//        one (unless SetSwitchesSpeed(false)). The first speed is SetSpeed's
+//        (9600 by default).
 //   anything else, or a request for another device: silence.
+// Line speed: ReceiveAt(bytes, baud) gives the speed the bytes came at; a
+// request at another speed than the computer's is logged with that speed and
+// not understood (not answered). Receive is ReceiveAt the computer's own speed.
 // Every accepted request (CRC right) is logged and counted from 0: request n is
 // requests()[n], and each gets one Reply (a silent one when not answered).
 //
@@ -67,6 +77,8 @@ Bytes RequestBytes(std::uint8_t device, std::uint8_t command, std::uint16_t addr
 struct AnswerFault {
   bool drop = false;
   bool bad_crc = false;
+  size_t short_by = 0;                // the answer's last bytes left out
+  std::optional<size_t> flip_byte;    // this byte of the answer inverted
   std::optional<std::uint16_t> block;  // answer with this block instead
   milliseconds delay{0};
   Bytes noise;
@@ -81,6 +93,7 @@ struct LoggedRequest {
   std::uint16_t address = 0;
   std::uint8_t length = 0;
   bool answered = false;
+  int baud = 0;  // the line speed the request came at
 };
 
 class HeatComputer final : public DataPeer {
@@ -94,6 +107,10 @@ class HeatComputer final : public DataPeer {
   void SetSerial(std::uint16_t serial);
   void SetClock(int year, int month, int day, int hour, int minute, int second);
   void SetNetworkAddress(std::uint8_t address);
+  // The speed the computer runs at, and whether the speed command switches it.
+  void SetSpeed(int baud);
+  int speed() const;
+  void SetSwitchesSpeed(bool switches);
   // 1 or 2 by the type and version bytes.
   int family() const;
 
@@ -119,11 +136,12 @@ class HeatComputer final : public DataPeer {
   bool WaitForRequests(size_t n, milliseconds bound) const;
 
   std::vector<Reply> Receive(const Bytes& in) override;
+  std::vector<Reply> ReceiveAt(const Bytes& in, int baud);
   void Reset() override;
 
  private:
   // Under the lock:
-  Reply Answer(const Bytes& frame);
+  Reply Answer(const Bytes& frame, int baud);
   int FamilyLocked() const;
   Bytes IdentityDataLocked() const;
   void Put(size_t address, std::uint8_t value) { memory_[address % kMemorySize] = value; }
@@ -133,6 +151,8 @@ class HeatComputer final : public DataPeer {
   int minute_ = 0;
   int second_ = 0;
   std::uint8_t network_address_ = 1;
+  int speed_ = 9600;
+  bool switches_speed_ = true;
   Bytes identity_;
   // The fault of a memory request for `address` that is its `nth`.
   const AnswerFault* BlockFaultLocked(std::uint16_t address, size_t nth) const;

@@ -1,0 +1,21 @@
+// ZEVRS: reads one heat computer cabled to a COM port.
+
+#include <QApplication>
+#include <climits>
+#include <unistd.h>
+
+#include "platform/paths.h"
+#include "readers/rs/zevrs_dlg.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("ZEVRS"));
+  zv::DirectJobSetup setup;
+  // bins and archive-bins lie under the folder the program was started in.
+  char cwd[PATH_MAX];
+  setup.base = ::getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
+  setup.converter_dir = zv::ProgramDir();
+  CZEVRSDlg dialog(setup);
+  dialog.show();
+  return app.exec();
+}

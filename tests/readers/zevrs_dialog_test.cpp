@@ -1,0 +1,244 @@
+// ZEVRS's dialog on the offscreen platform, with the worker against the
+// simulated cable and a stand-in converter.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QKeyEvent>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "readers/common/reader_flags.h"
+#include "readers/rs/zevrs_dlg.h"
+#include "tests/readers/zevrs_rig.h"
+
+namespace zv::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Lets posted events run until `done` holds; false when the bound passed.
+bool ProcessUntil(const std::function<bool()>& done, std::chrono::milliseconds bound = 30s) {
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  while (std::chrono::steady_clock::now() < deadline) {
+    QCoreApplication::processEvents();
+    if (done()) return true;
+    std::this_thread::sleep_for(2ms);
+  }
+  return false;
+}
+
+class ZevrsDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_bStop = false;
+    g_bIdle = true;
+    ASSERT_TRUE(rig.Start());
+    Profile(kProgramZEVRS).WriteInt("Properties", "DataTransfer", 0);
+    Profile(kProgramZEVRS).WriteInt("Properties", "ArchiveSave", 0);
+  }
+  CZEVRSDlg& Dialog() {
+    if (!dialog) {
+      dialog = std::make_unique<CZEVRSDlg>(rig.setup);
+      dialog->show();
+    }
+    return *dialog;
+  }
+  // Waits for the worker's end and the reports it posted.
+  bool WaitJobEnd() {
+    return ProcessUntil([&] { return g_bIdle.load(); }) && ProcessUntil([] { return true; }, 50ms) == true;
+  }
+  size_t SpeedRequests() const {
+    size_t n = 0;
+    for (const sim::LoggedRequest& r : rig.heat.requests()) n += r.command == 0x06 ? 1 : 0;
+    return n;
+  }
+  std::vector<std::string> BinsFiles() const {
+    std::vector<std::string> out;
+    std::error_code e;
+    for (const auto& f : std::filesystem::directory_iterator(rig.base + "/bins", e)) out.push_back(f.path().string());
+    return out;
+  }
+
+  ZevrsRig rig;
+  std::unique_ptr<CZEVRSDlg> dialog;  // goes before the rig
+};
+
+TEST_F(ZevrsDialogTest, ControlsAndTexts) {
+  CZEVRSDlg& d = Dialog();
+  EXPECT_EQ(d.windowTitle(), "ZEVRS");
+  for (int i = 0; i < kValueFieldCount; ++i) {
+    ASSERT_NE(d.findChild<QLineEdit*>(QString::fromLatin1(kValueFieldNames[static_cast<size_t>(i)])), nullptr) << i;
+    EXPECT_TRUE(d.field(i)->isReadOnly());
+  }
+  QStringList labels;
+  for (QLabel* l : d.findChildren<QLabel*>()) labels << l->text();
+  for (const char* text : {"T - °C", "U - м3", "u - м3/час", "F - ГКал/час", "G - тонн", "P - атм", "Наработка, час",
+                           "Дата / время", "Серийный номер", "Версия", "Сетевой адрес", "Номер схемы",
+                           "Темп.хол воды", "COM"}) {
+    EXPECT_TRUE(labels.contains(QString::fromUtf8(text))) << text;
+  }
+  // The energy legend starts with a Cyrillic Е.
+  const QString energy = QString(QChar(0x0415)) + QStringLiteral(" - ГКал");
+  EXPECT_TRUE(labels.contains(energy));
+  EXPECT_EQ(d.current_button()->text(), QStringLiteral("Текущие показания"));
+  EXPECT_EQ(d.hourly_button()->text(), QStringLiteral("Почасовые данные"));
+  EXPECT_EQ(d.data_transfer_box()->text(), QStringLiteral("Добавлять скопированные данные в фалы .zev"));
+  EXPECT_EQ(d.archive_save_box()->text(), QStringLiteral("Сохранять копии в папке ARCHIVE-BINS"));
+  EXPECT_FALSE(d.data_transfer_box()->isChecked());
+  EXPECT_EQ(d.port_edit()->text(), "3");
+
+  // Enter starts nothing.
+  for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&d, &key);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(g_bIdle.load());
+  EXPECT_EQ(rig.heat.request_count(), 0u);
+
+  // The context menu offers the about box.
+  QStringList actions;
+  QTimer::singleShot(0, [&] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      for (QAction* a : menu->actions()) actions << a->text();
+      menu->close();
+    }
+  });
+  QContextMenuEvent menu_event(QContextMenuEvent::Mouse, QPoint(5, 5), d.mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(&d, &menu_event);
+  EXPECT_EQ(actions, QStringList{"&About ZEVRS..."});
+}
+
+TEST_F(ZevrsDialogTest, LinkEventsChangeProgressAndTitle) {
+  CZEVRSDlg& d = Dialog();
+  auto post = [&](ReaderEvent* e) {
+    QCoreApplication::postEvent(&d, e);
+    QCoreApplication::processEvents();
+  };
+  post(new ReaderEvent(kLinkEventText, 0, QStringLiteral("abc")));
+  EXPECT_EQ(d.windowTitle(), "ZEVRS - abc");
+  post(new ReaderEvent(kLinkEventRange, 2));
+  EXPECT_EQ(d.windowTitle(), "ZEVRS");
+  EXPECT_EQ(d.progress()->maximum(), 2);
+  for (int i = 0; i < 3; ++i) post(new ReaderEvent(kLinkEventStep, 0));
+  EXPECT_EQ(d.progress()->value(), 2);  // held at the maximum
+  post(new ReaderEvent(99, 5));
+  EXPECT_EQ(d.progress()->value(), 2);
+  post(new ReaderEvent(kLinkEventReset, 0));
+  EXPECT_EQ(d.progress()->value(), 0);
+}
+
+TEST_F(ZevrsDialogTest, HourlyJobShowsValuesAndTheSavedFile) {
+  FillDevice(rig.heat, 4, 1);
+  CZEVRSDlg& d = Dialog();
+  d.hourly_button()->click();
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(d.windowTitle(), QString::fromStdString("ZEVRS - Файл данных сохранен в " + rig.BinsName()));
+  EXPECT_EQ(d.progress()->maximum(), 128);
+  EXPECT_EQ(d.progress()->value(), 127);
+  EXPECT_EQ(d.findChild<QLineEdit*>("Serial")->text(), "001234");
+  EXPECT_EQ(d.findChild<QLineEdit*>("U5")->text(), "---");
+  EXPECT_TRUE(FileExists(rig.base + "/" + rig.BinsName()));
+}
+
+TEST_F(ZevrsDialogTest, CurrentValuesEndReadOrNot) {
+  FillDevice(rig.heat, 2, 1);
+  CZEVRSDlg& d = Dialog();
+  d.current_button()->click();
+  ASSERT_TRUE(WaitJobEnd());
+  // "ZEVRS ОК - Считано" with a Cyrillic О and К.
+  const QString ok = QStringLiteral("ZEVRS ") + QChar(0x041E) + QChar(0x041A) + QStringLiteral(" - Считано");
+  EXPECT_EQ(d.windowTitle(), ok);
+  EXPECT_EQ(d.progress()->value(), 0);
+  EXPECT_EQ(d.findChild<QLineEdit*>("Version")->text(), "W2");
+
+  // A current-data read that fails shows its values but no success.
+  rig.heat.SetSilentFrom(rig.heat.request_count() + 4);
+  d.current_button()->click();
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVRS - Считывание текущих данных."));
+  EXPECT_EQ(d.findChild<QLineEdit*>("T1")->text(), "0.00");
+}
+
+TEST_F(ZevrsDialogTest, PressDuringAJobStartsNothing) {
+  FillDevice(rig.heat, 4, 1);
+  CZEVRSDlg& d = Dialog();
+  d.current_button()->click();
+  d.hourly_button()->click();
+  d.current_button()->click();
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(SpeedRequests(), 3u);  // one handshake: 2400 unheard, 9600, 9600
+  EXPECT_TRUE(BinsFiles().empty());
+}
+
+TEST_F(ZevrsDialogTest, PortIsStoredOnFocusLossAndAtThePress) {
+  FillDevice(rig.heat, 4, 4);
+  Profile(kProgramZEVRS).WriteString("Properties", "Port", "5");
+  CZEVRSDlg& d = Dialog();
+  EXPECT_EQ(d.port_edit()->text(), "5");
+  d.port_edit()->setText("7");
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(d.port_edit(), &out);
+  EXPECT_EQ(Profile(kProgramZEVRS).GetString("Properties", "Port", ""), "7");
+  // Typed but never left: the press stores it, and the worker opens COM3.
+  d.port_edit()->setText("3");
+  d.current_button()->click();
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(Profile(kProgramZEVRS).GetString("Properties", "Port", ""), "3");
+  EXPECT_TRUE(d.windowTitle().startsWith(QStringLiteral("ZEVRS ") + QChar(0x041E)));
+}
+
+TEST_F(ZevrsDialogTest, CheckBoxesAreStoredOnClick) {
+  CZEVRSDlg& d = Dialog();
+  d.data_transfer_box()->click();
+  EXPECT_EQ(Profile(kProgramZEVRS).GetInt("Properties", "DataTransfer", -1), 1);
+  d.archive_save_box()->click();
+  d.archive_save_box()->click();
+  EXPECT_EQ(Profile(kProgramZEVRS).GetInt("Properties", "ArchiveSave", -1), 0);
+}
+
+TEST_F(ZevrsDialogTest, CloseDuringTheArchiveEndsTheJob) {
+  WriteReaderProfile(60000);  // a silent read would wait a minute
+  rig.heat.SetSpeed(2400);    // the handshake never waits for an answer
+  FillDevice(rig.heat, 4, 1);
+  rig.heat.SetSilentFrom(30);
+  CZEVRSDlg& d = Dialog();
+  d.hourly_button()->click();
+  ASSERT_TRUE(ProcessUntil([&] { return rig.heat.request_count() >= 31; }));
+  const auto start = std::chrono::steady_clock::now();
+  d.close();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+  EXPECT_FALSE(d.WorkerRunning());
+  EXPECT_TRUE(g_bIdle.load());
+  EXPECT_FALSE(g_bStop.load());
+  EXPECT_TRUE(BinsFiles().empty());
+  EXPECT_TRUE(rig.cable.line().WaitPeerClosed(5s));
+}
+
+TEST_F(ZevrsDialogTest, CloseDuringTheConverterLeavesItRunning) {
+  rig.WriteConverter("sleep 1; echo done > converter.done");
+  Profile(kProgramZEVRS).WriteInt("Properties", "DataTransfer", 1);
+  Profile(kProgramZEVRS).WriteInt("Properties", "ArchiveSave", 1);
+  FillDevice(rig.heat, 4, 1);
+  CZEVRSDlg& d = Dialog();
+  d.hourly_button()->click();
+  ASSERT_TRUE(ProcessUntil([&] { return !rig.ConverterLog().empty(); }));
+  d.close();
+  dialog.reset();
+  EXPECT_FALSE(FileExists(rig.base + "/converter.done"));
+  EXPECT_TRUE(sim::WaitUntil([&] { return FileExists(rig.base + "/converter.done"); }, 20s));
+  EXPECT_TRUE(FileExists(rig.base + "/" + rig.BinsName()));
+  EXPECT_FALSE(FileExists(rig.base + "/archive-" + rig.BinsName()));
+}
+
+}  // namespace
+}  // namespace zv::test
