@@ -13,8 +13,9 @@
 // neither it nor anything it started is left running behind the caller.
 //
 // A caller whose program must never be ended half-way (the workstation's
-// converter appends lines to a node file) gives no stop flag: the wait then
-// lasts until the program ends, however long.
+// converter appends lines to a node file) gives no stop flag, so the wait
+// lasts until the program ends, however long, or sets leave_running_on_stop,
+// so that a stop ends only the wait.
 //
 //   zv::ProgramWait wait{&stop_flag};
 //   zv::ProgramRun run = zv::RunConverter(zv::ProgramDir(), "bins/00042_2024-03-12_14-00.bin", wait);
