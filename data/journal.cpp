@@ -27,25 +27,37 @@ int Field(std::string_view text, size_t pos, size_t len) {
   return pos < text.size() ? zv::AtoI(text.substr(pos, len)) : 0;
 }
 
-// Reads up to image.size() bytes; false when the file cannot be opened (or is
-// no regular file, which could not be read as one).
-bool ReadJournalFile(const std::string& path, zv::JournalImage& image, size_t& got) {
+enum class JournalRead { kRead, kNotOpened, kFailed };
+
+// Reads up to image.size() bytes. kNotOpened when the file cannot be opened
+// (or is no regular file, which could not be read as one); kFailed, with the
+// errno value in `error`, when a read fails: the bytes read so far are not
+// trusted then.
+JournalRead ReadJournalFile(const std::string& path, zv::JournalImage& image, size_t& got, int& error) {
   got = 0;
+  error = 0;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) return JournalRead::kNotOpened;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return false;
+    return JournalRead::kNotOpened;
   }
   while (got < image.size()) {
     const ssize_t n = ::read(fd, image.data() + got, image.size() - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n < 0) {
+      error = errno;
+      ::close(fd);
+      image.fill(0);
+      got = 0;
+      return JournalRead::kFailed;
+    }
+    if (n == 0) break;
     got += static_cast<size_t>(n);
   }
   ::close(fd);
-  return true;
+  return JournalRead::kRead;
 }
 
 }  // namespace
@@ -116,10 +128,14 @@ JournalLoad LoadJournal(const std::string& node_file_path, const CDataHeader& he
   image.fill(0);
   const std::optional<std::string> path = JournalFilePath(node_file_path, header.GetString("N"));
   size_t got = 0;
+  JournalRead read = JournalRead::kNotOpened;
+  if (path) read = ReadJournalFile(*path, image, got, result.error);
   if (!path) {
     result.source = JournalLoad::kBadNumber;
-  } else if (!ReadJournalFile(*path, image, got)) {
+  } else if (read == JournalRead::kNotOpened) {
     result.source = JournalLoad::kHeader;
+  } else if (read == JournalRead::kFailed) {
+    result.source = JournalLoad::kReadError;
   } else if (got < kJournalFileSize) {
     result.source = JournalLoad::kShortFile;
     return result;

@@ -67,13 +67,16 @@ struct JournalLoad {
     kShortFile,  // the file was shorter: no entries, and no fall-back
     kHeader,     // no file could be opened: entries from the header
     kBadNumber,  // N is unfit for a file name: no file looked for, entries from the header
+    kReadError,  // the file is there but a read failed (error): entries from the header
   };
   Source source = kHeader;
+  int error = 0;  // the errno value of kReadError
   std::vector<CLastChangesRec> entries;
 };
 
 // Loads the journal of the node file at `node_file_path` (on-disk form) with the
-// header's N. `image` receives the bytes read (zeros past them).
+// header's N. `image` receives the bytes read (zeros past them; all zeros
+// after a read error).
 JournalLoad LoadJournal(const std::string& node_file_path, const CDataHeader& header, JournalImage& image);
 
 }  // namespace zv

@@ -235,8 +235,7 @@ class CComLink : public CSerialPort {
   // Reads (LinkRead) until `want` bytes are in `buffer`, each read asking for
   // the rest; a read that brings nothing counts in `empty` and is followed by
   // `empty_pause`. Stops early when cancelled (Cancelled) or at the read that
-  // exhausts `empty`. The number of bytes in the buffer (a read may bring more
-  // than it was asked for: the TCP link's always asks for up to 255).
+  // exhausts `empty`. The number of bytes in the buffer.
   int ReadAnswerBytes(std::uint8_t* buffer, int want, EmptyReads& empty, zv::Duration empty_pause);
   // PollCancel, or the download ended by the link itself.
   bool Cancelled() const;

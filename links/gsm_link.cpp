@@ -108,7 +108,7 @@ bool CZVGSMLink::Receive(zv::BlockItem* items, int count) {
         }
         break;  // an answer past the end of the image is dropped like a damaged one
       }
-      if (Resynchronise(buffer.data(), items, count, next) == Resync::kRealigned) continue;  // check it
+      if (Resynchronise(buffer.data(), items, count, next, empty) == Resync::kRealigned) continue;  // check it
       if (Cancelled()) {
         PostStatus(zv::node_status::kFailure);
         return false;
@@ -119,7 +119,7 @@ bool CZVGSMLink::Receive(zv::BlockItem* items, int count) {
 }
 
 CZVGSMLink::Resync CZVGSMLink::Resynchronise(std::uint8_t* buffer, const zv::BlockItem* items, int count,
-                                              int& next) {
+                                              int& next, EmptyReads& empty) {
   // The answer after the one that was spoilt is the likeliest to follow.
   int expect = next >= 0 && next + 1 < count ? items[next + 1].address : 0;
   const int last = items[count - 1].address;
@@ -131,9 +131,15 @@ CZVGSMLink::Resync CZVGSMLink::Resynchronise(std::uint8_t* buffer, const zv::Blo
         next = NextPendingBlock(items, count, FindBlock(items, count, expect));
         return Resync::kDropped;
       }
-      // The answer starts at k: move it to the front, read its missing k bytes.
+      // The answer starts at k: move it to the front and read its missing k
+      // bytes behind it. The buffer now holds the stream from there on, so the
+      // search cannot go on over it: the reads go on until the k bytes are in,
+      // as for any answer, and only a line that ends (or a stop) gives up.
       std::memmove(buffer, buffer + k, static_cast<size_t>(kAnswer - k));
-      if (LinkRead(buffer + kAnswer - k, k) == k) return Resync::kRealigned;
+      if (ReadAnswerBytes(buffer + kAnswer - k, k, empty, poll_timing().gsm.empty_read_pause) == k) {
+        return Resync::kRealigned;
+      }
+      return Resync::kGaveUp;
     }
     expect = (expect + zv::kDirectBlockLength) & 0xFFFF;
   }

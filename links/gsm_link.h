@@ -21,7 +21,8 @@
 // (noise, a damaged or cut answer) the receiver resynchronises: it looks for
 // the address of the block it expects next within the bytes it holds; found
 // at offset k > 0, the bytes from there are moved to the front (an
-// overlapping move) and the k missing bytes read behind them; found at 0, the
+// overlapping move) and the k missing bytes read behind them (as many reads as
+// they take, the empty ones counted with the call's); found at 0, the
 // damaged answer is dropped. A dropped block stays pending and is asked for
 // again in the sender's next pass.
 //
@@ -82,5 +83,5 @@ class CZVGSMLink : public CComLink {
   bool Receive(zv::BlockItem* items, int count);
   // Looks for the start of an answer in the 259 bytes of `buffer` that failed
   // their check; may change `next` (the item the receiver expects next).
-  Resync Resynchronise(std::uint8_t* buffer, const zv::BlockItem* items, int count, int& next);
+  Resync Resynchronise(std::uint8_t* buffer, const zv::BlockItem* items, int count, int& next, EmptyReads& empty);
 };

@@ -230,10 +230,12 @@ struct PollWorkerTiming {
   // scheduler may start the next node (the final status stays on screen).
   Duration final_status_pause = Ms(500);
   Duration idle_pause = Ms(3000);
-  // How often the wait for the converter looks at it and at the stop request,
-  // and how long a stopped converter may take to end before it is killed.
+  // How often the wait for the converter looks whether it has ended (the wait
+  // has no time-out and no stop: a converter is never ended half-way).
   Duration converter_poll = Ms(50);
-  Duration converter_grace = Ms(5000);
+  // How often the two pauses of the end look whether the worker's owner is
+  // going; they then end early.
+  Duration owner_check = Ms(50);
 
   template <class F>
   void ForEachDuration(F&& f) {
@@ -242,7 +244,7 @@ struct PollWorkerTiming {
     f(final_status_pause);
     f(idle_pause);
     f(converter_poll);
-    f(converter_grace);
+    f(owner_check);
   }
 };
 

@@ -1,6 +1,10 @@
 #include "links/poll_worker.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "links/archive_map.h"
@@ -9,6 +13,7 @@
 #include "links/link_factory.h"
 #include "links/node_status.h"
 #include "links/poll_flags.h"
+#include "platform/cp1251.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/profile.h"
@@ -37,6 +42,7 @@ class NodePoll {
   bool GiveNumber(const CComLink& link);
   int HandOver(const std::string& bins);
   void Post(int id) { node_.PostStatus(id, 0, setup_.sink); }
+  void Message(const std::string& text, const std::string& file, int error = 0);
 
   CNode& node_;
   const zv::PollSetup& setup_;
@@ -108,29 +114,91 @@ bool NodePoll::GiveNumber(const CComLink& link) {
 }
 
 // The converter and the archive copy. 137 when the converter cannot be started.
+//
+// The converter appends lines to the node file, so it is never ended
+// half-way: the wait for it has no time-out and does not look at PollCancel (a
+// stop during the converter ends the poll with 142 once it is done). The bins
+// file is deleted only after a converter that ended by itself; one ended by a
+// signal may not have taken the data in, so the file is kept (archived when
+// that is the setting, else left in "bins") and the user is told. A failed
+// archive step keeps the file and the outcome, and is reported as well.
 int NodePoll::HandOver(const std::string& bins) {
   const zv::Profile profile(zv::kProgramZEVModem);
   const bool transfer = profile.GetInt("Settings", "DataTransfer", 1) == 1;
   const bool archive = profile.GetInt("Settings", "ArchiveSave", 1) == 1;
+  const std::string path = folder_ + "/" + bins;
   int result = status::kOk;
   bool converted = true;
   if (transfer) {
-    zv::ProgramWait wait;
-    wait.stop = &PollCancel;
+    zv::ProgramWait wait;  // no stop flag: waited for to its end
     wait.poll = setup_.timing.worker.converter_poll;
-    wait.grace = setup_.timing.worker.converter_grace;
     const zv::ProgramRun run = zv::RunConverter(folder_, bins, wait);
     if (run.end == zv::ProgramRun::End::kNotStarted) result = status::kFailure;
-    converted = run.Finished();
+    converted = run.Exited();
+    if (run.end == zv::ProgramRun::End::kKilled) {
+      Message(zv::StrFormat(zv::W1251("Конвертер %s прерван сигналом %d, файл данных сохранён").c_str(),
+                            zv::kConverterName, run.signal),
+              path);
+    }
   }
-  const std::string path = folder_ + "/" + bins;
   if (archive) {
-    zv::EnsureDirectory(folder_, zv::kArchiveBinsFolder);
-    std::rename(path.c_str(), (folder_ + "/" + zv::ArchiveBinsFileName(bins)).c_str());
-  } else if (transfer && converted) {
-    std::remove(path.c_str());
+    const std::string archived = folder_ + "/" + zv::ArchiveBinsFileName(bins);
+    if (!zv::EnsureDirectory(folder_, zv::kArchiveBinsFolder)) {
+      const int error = errno;
+      Message(zv::W1251("Не создана папка \"") + zv::kArchiveBinsFolder + zv::W1251("\", файл данных остался на месте"),
+              path, error);
+    } else if (std::rename(path.c_str(), archived.c_str()) != 0) {
+      const int error = errno;
+      Message(zv::W1251("Файл данных не перемещён в \"") + zv::kArchiveBinsFolder + "\"", path, error);
+    }
+  } else if (transfer && converted && std::remove(path.c_str()) != 0) {
+    const int error = errno;
+    Message(zv::W1251("Файл данных не удалён"), path, error);
   }
   return result;
+}
+
+// "<text>: <file>" and the reason, when there is one, to the window.
+void NodePoll::Message(const std::string& text, const std::string& file, int error) {
+  if (setup_.sink == nullptr) return;
+  std::string message = text + ": " + zv::LocalPathToCp1251(file);
+  if (error != 0) message += std::string(" (") + std::strerror(error) + ")";
+  setup_.sink->OnNodeMessage(node_.id(), message);
+}
+
+// The pauses of the end of a poll. While the worker's owner is going (`going`
+// set) they end early, so they are slept in pieces that look at it.
+void EndPause(const zv::PollWorkerBlock& block, zv::Duration pause, const std::atomic<bool>* going) {
+  const zv::Clock& clock = *block.setup.clock;
+  if (going == nullptr) {
+    clock.Sleep(pause);
+    return;
+  }
+  const zv::Duration piece = std::max(block.setup.timing.worker.owner_check, zv::Duration(1));
+  while (pause.count() > 0 && !going->load()) {
+    const zv::Duration now = std::min(pause, piece);
+    clock.Sleep(now);
+    pause -= now;
+  }
+}
+
+void FinishPoll(zv::PollWorkerBlock* block, int final_status, const std::atomic<bool>* going) {
+  if (block == nullptr) return;
+  if (PollCancel.load()) final_status = status::kCancelled;
+  if (final_status != 0 && block->node != nullptr) {
+    EndPause(*block, block->setup.timing.worker.final_status_pause, going);
+    block->node->PostStatus(final_status, 0, block->setup.sink);
+  }
+  EndPause(*block, block->setup.timing.worker.idle_pause, going);
+  PollCancel.store(false);
+  PollIdle.store(true);
+}
+
+int RunPoll(zv::PollWorkerBlock* block, const std::atomic<bool>* going) {
+  if (block == nullptr) return 0;
+  const int result = block->node != nullptr ? NodePoll(*block).Run() : status::kFailure;
+  FinishPoll(block, result, going);
+  return 0;
 }
 
 }  // namespace
@@ -138,8 +206,17 @@ int NodePoll::HandOver(const std::string& bins) {
 namespace zv {
 
 PollWorker::~PollWorker() {
-  if (Running()) PollCancel.store(true);
+  // A stop of our own for a poll that still runs. The thread may already be
+  // past FinishNodePoll, which clears PollCancel, while Running() is still
+  // true: the flag we set is then cleared again after the join, so that it
+  // never outlives this worker and stops the next poll at once.
+  bool stopped_here = false;
+  if (Running()) {
+    going_.store(true);
+    stopped_here = !PollCancel.exchange(true);
+  }
   Join();
+  if (stopped_here) PollCancel.store(false);
 }
 
 bool PollWorker::Start(PollWorkerBlock& block) {
@@ -150,7 +227,7 @@ bool PollWorker::Start(PollWorkerBlock& block) {
   PollIdle.store(false);
   running_.store(true);
   thread_ = std::thread([this, &block] {
-    PollNodeThread(&block);
+    RunPoll(&block, &going_);
     running_.store(false);
   });
   return true;
@@ -162,22 +239,6 @@ void PollWorker::Join() {
 
 }  // namespace zv
 
-int PollNodeThread(zv::PollWorkerBlock* block) {
-  if (block == nullptr) return 0;
-  const int result = block->node != nullptr ? NodePoll(*block).Run() : status::kFailure;
-  FinishNodePoll(block, result);
-  return 0;
-}
+int PollNodeThread(zv::PollWorkerBlock* block) { return RunPoll(block, nullptr); }
 
-void FinishNodePoll(zv::PollWorkerBlock* block, int final_status) {
-  if (block == nullptr) return;
-  const zv::Clock& clock = *block->setup.clock;
-  if (PollCancel.load()) final_status = status::kCancelled;
-  if (final_status != 0 && block->node != nullptr) {
-    clock.Sleep(block->setup.timing.worker.final_status_pause);
-    block->node->PostStatus(final_status, 0, block->setup.sink);
-  }
-  clock.Sleep(block->setup.timing.worker.idle_pause);
-  PollCancel.store(false);
-  PollIdle.store(true);
-}
+void FinishNodePoll(zv::PollWorkerBlock* block, int final_status) { FinishPoll(block, final_status, nullptr); }

@@ -24,8 +24,14 @@
 // that cannot be written whole (nothing is left of it), and a converter that
 // cannot be started (the bins file is then kept: moved to "archive-bins" when
 // that is the setting, never deleted). The converter's exit code does not
-// change the outcome. A stop request while the converter runs ends it (see
-// platform/process.h) and keeps the bins file as well.
+// change the outcome. The converter is never ended half-way (it appends lines
+// to the node file): the wait for it has no time-out, and a stop request while
+// it runs lets it finish, after which the bins file is handled as after any
+// other run and the poll ends with 142. A converter ended by a signal keeps the
+// bins file (archived when that is the setting, else left in "bins"); that, and
+// an archive step that fails (the file then stays where it is, the outcome is
+// kept), are reported through StatusSink::OnNodeMessage with the file and the
+// reason.
 //
 // Threads: the worker writes the node's status (atomic) and reports it through
 // the sink, and it writes the node's header and path only before it reports
@@ -71,7 +77,9 @@ struct PollWorkerBlock {
 class PollWorker {
  public:
   PollWorker() = default;
-  // A poll still running is stopped (PollCancel) and waited for.
+  // A poll still running is stopped (PollCancel) and waited for (a running
+  // converter to its end); the pauses of its end are cut short. PollCancel is
+  // clear afterwards whenever this worker set it.
   ~PollWorker();
   PollWorker(const PollWorker&) = delete;
   PollWorker& operator=(const PollWorker&) = delete;
@@ -88,6 +96,7 @@ class PollWorker {
  private:
   std::thread thread_;
   std::atomic<bool> running_{false};
+  std::atomic<bool> going_{false};  // the destructor runs: the end's pauses end early
 };
 
 }  // namespace zv
@@ -98,5 +107,6 @@ int PollNodeThread(zv::PollWorkerBlock* block);
 // The end of every poll: a set PollCancel turns `status` into 142; a status
 // other than 0 is written into the node and reported after the
 // final_status_pause; after the idle_pause PollCancel is cleared and PollIdle
-// set, so the scheduler may start the next node.
+// set, so the scheduler may start the next node. (In a poll that a PollWorker
+// runs, both pauses end early once the worker is being destroyed.)
 void FinishNodePoll(zv::PollWorkerBlock* block, int status);

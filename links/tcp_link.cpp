@@ -39,9 +39,18 @@ int CZVACLink::Send(const std::uint8_t* buffer, int n) {
   return socket_.Send(buffer, n, poll_timing().tcp.io_timeout);
 }
 
-int CZVACLink::Receive(std::uint8_t* buffer, int) {
-  if (!socket_.IsOpen()) return 0;
-  return std::max(socket_.Receive(buffer, kReceiveChunk, poll_timing().tcp.io_timeout), 0);
+int CZVACLink::Receive(std::uint8_t* buffer, int n) {
+  if (!socket_.IsOpen() || n <= 0) return 0;
+  const zv::Duration limit = poll_timing().tcp.io_timeout;
+  if (n >= kReceiveChunk) return std::max(socket_.Receive(buffer, kReceiveChunk, limit), 0);
+  // Up to a whole chunk is taken from the stream, as always; what lies
+  // beyond the n bytes asked for is dropped with it.
+  std::array<std::uint8_t, kReceiveChunk> chunk;
+  const int got = socket_.Receive(chunk.data(), kReceiveChunk, limit);
+  if (got <= 0) return 0;
+  const int kept = std::min(got, n);
+  std::copy_n(chunk.begin(), kept, buffer);
+  return kept;
 }
 
 bool CZVACLink::ReadFirstBlock() { return ReadDirectFirstBlock(poll_timing().tcp.first); }

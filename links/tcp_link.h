@@ -16,8 +16,9 @@
 // of both directions, then close). The serial port of the base stays closed.
 //
 // Every send and receive is bounded by io_timeout. A receive takes up to 255
-// bytes whatever was asked for, so bytes behind an answer (in the same
-// segments) are dropped with it; every answer buffer has room for them. A
+// bytes from the stream whatever was asked for, so bytes behind an answer (in
+// the same segments) are dropped with it; only the bytes asked for reach the
+// buffer. A
 // receive that gets nothing in time, or finds the connection closed, is an
 // empty read: five of them in one call end it. A send error ends the call.
 // After an answer that fails its check the bytes still coming are let in and
@@ -63,9 +64,9 @@ class CZVACLink : public CComLink {
   std::uint8_t* CheckAnswer(std::uint8_t* buffer, int length) override;
 
   // The socket calls of the link: the bytes sent, -1 on an error, 0 at once
-  // when not connected; the bytes received (up to kReceiveChunk, `n` is not
-  // looked at), 0 on a time-out, an error, a closed connection or when not
-  // connected.
+  // when not connected; the bytes received (at most `n` and kReceiveChunk;
+  // more that came with them are dropped), 0 on a time-out, an error, a closed
+  // connection or when not connected.
   int Send(const std::uint8_t* buffer, int n);
   int Receive(std::uint8_t* buffer, int n);
   bool IsConnected() const { return socket_.IsOpen(); }

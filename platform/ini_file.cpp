@@ -1,5 +1,7 @@
 #include "platform/ini_file.h"
 
+#include <cerrno>
+
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
 #include "platform/text_lines.h"
@@ -29,6 +31,19 @@ bool IniFile::Load(const std::string& path) {
   lines_.clear();
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return false;
+  Parse(bytes);
+  return true;
+}
+
+bool IniFile::LoadForUpdate(const std::string& path, int* error) {
+  lines_.clear();
+  std::string bytes;
+  int why = 0;
+  if (!ReadWholeFile(path, bytes, &why)) {
+    if (error) *error = why;
+    return why == ENOENT;
+  }
+  if (error) *error = 0;
   Parse(bytes);
   return true;
 }

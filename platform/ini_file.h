@@ -16,6 +16,10 @@ class IniFile {
  public:
   // Loads the file; a missing file is an empty document (returns false).
   bool Load(const std::string& path);
+  // The read before a write: true with the file's document, or with an empty
+  // one when there is no such file; false when the file is there but cannot be
+  // read (its errno value in `error`), since writing then would lose its values.
+  bool LoadForUpdate(const std::string& path, int* error = nullptr);
   void Parse(std::string_view text);
   std::string Text() const;  // LF line ends
   // Atomic replacement of the file (temporary file, then rename).

@@ -12,6 +12,11 @@
 // SIGTERM, then SIGKILL once `grace` has passed, and the program is reaped, so
 // neither it nor anything it started is left running behind the caller.
 //
+// A caller whose program must never be ended half-way (the workstation's
+// converter appends lines to a node file) gives no stop flag, so the wait
+// lasts until the program ends, however long, or sets leave_running_on_stop,
+// so that a stop ends only the wait.
+//
 //   zv::ProgramWait wait{&stop_flag};
 //   zv::ProgramRun run = zv::RunConverter(zv::ProgramDir(), "bins/00042_2024-03-12_14-00.bin", wait);
 //   if (run.end == zv::ProgramRun::End::kNotStarted) report(run.error);
@@ -38,8 +43,12 @@ struct ProgramRun {
   int signal = 0;
   std::string error;
 
-  // The program ran to its end (whatever its exit code).
+  // The program ran to its end (whatever its exit code), or a signal ended it.
   bool Finished() const { return end == End::kExited || end == End::kKilled; }
+  // The program ended by itself (whatever its exit code): only then has it
+  // done all it meant to do. One ended by a signal (a crash) may have stopped
+  // half-way through its work.
+  bool Exited() const { return end == End::kExited; }
 };
 
 struct ProgramWait {

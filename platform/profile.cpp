@@ -1,5 +1,10 @@
 #include "platform/profile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <mutex>
 
@@ -15,6 +20,31 @@ std::mutex& ProfileMutex() {
   static std::mutex m;
   return m;
 }
+
+// An exclusive lock on the lock file beside the profile, held from the read of
+// a write to its rename, so that writers in other processes (the workstation
+// and the viewer write settings from several places) never interleave.
+class ProfileFileLock {
+ public:
+  explicit ProfileFileLock(const std::string& ini_path)
+      : fd_(::open((ini_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~ProfileFileLock() {
+    if (fd_ >= 0) ::close(fd_);  // releases the lock
+  }
+  ProfileFileLock(const ProfileFileLock&) = delete;
+  ProfileFileLock& operator=(const ProfileFileLock&) = delete;
+
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
@@ -62,10 +92,15 @@ bool Profile::WriteString(std::string_view section, std::string_view name,
                           std::string_view value) const {
   std::lock_guard<std::mutex> lock(ProfileMutex());
   if (!EnsureDirectories(ConfigDir())) return false;
+  const std::string path = Path();
+  const ProfileFileLock file_lock(path);
+  if (!file_lock.held()) return false;
+  // Only a missing file counts as empty: a file that is there but cannot be
+  // read is left alone rather than replaced by one holding only this value.
   IniFile ini;
-  ini.Load(Path());
+  if (!ini.LoadForUpdate(path)) return false;
   ini.Set(section, name, value);
-  return ini.Save(Path());
+  return ini.Save(path);
 }
 
 bool Profile::WriteInt(std::string_view section, std::string_view name, int value) const {

@@ -7,7 +7,10 @@
 // matched without regard to case; a write replaces the value under the new
 // spelling. Values are stored raw, so "AT&F,E0" survives as it is. Every call reads
 // the file afresh, so one program sees what another wrote (the workstation reads
-// the viewer's "Path"). Writes replace the file atomically.
+// the viewer's "Path"). Writes replace the file atomically and never drop
+// another value: a file that is there but cannot be read fails the write (it
+// stays as it was), and writers in any process take turns through an exclusive
+// lock on "<Program>.ini.lock" beside the file, held from the read to the rename.
 //
 // Text values are bytes; paths are stored as UTF-8 (the file-name encoding).
 

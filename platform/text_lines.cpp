@@ -1,9 +1,40 @@
 #include "platform/text_lines.h"
 
 #include <stdio.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
 
 namespace zv {
+namespace {
+
+struct LineReadFault {
+  std::string path;
+  int good_lines = 0;
+};
+
+std::mutex g_fault_mutex;
+std::optional<LineReadFault> g_fault;
+
+// The lines a reader of `path` may give before its fault, or -1.
+int LinesBeforeFault(const std::string& path) {
+  std::lock_guard<std::mutex> lock(g_fault_mutex);
+  return g_fault && g_fault->path == path ? g_fault->good_lines : -1;
+}
+
+}  // namespace
+
+ScopedLineReadFault::ScopedLineReadFault(std::string path, int good_lines) {
+  std::lock_guard<std::mutex> lock(g_fault_mutex);
+  g_fault = LineReadFault{std::move(path), good_lines};
+}
+
+ScopedLineReadFault::~ScopedLineReadFault() {
+  std::lock_guard<std::mutex> lock(g_fault_mutex);
+  g_fault.reset();
+}
 
 TextLineReader::~TextLineReader() { Close(); }
 
@@ -11,6 +42,7 @@ bool TextLineReader::Open(const std::string& path) {
   Close();
   failed_ = false;
   file_ = std::fopen(path.c_str(), "rbe");
+  lines_before_fault_ = file_ != nullptr ? LinesBeforeFault(path) : -1;
   return file_ != nullptr;
 }
 
@@ -22,6 +54,11 @@ void TextLineReader::Close() {
 bool TextLineReader::Next(std::string& line) {
   line.clear();
   if (!file_) return false;
+  if (lines_before_fault_ == 0) {
+    failed_ = true;
+    return false;
+  }
+  if (lines_before_fault_ > 0) --lines_before_fault_;
   char* buf = nullptr;
   size_t cap = 0;
   // getline gives the true length, so NUL bytes inside a damaged line are kept.
@@ -87,15 +124,21 @@ bool TextLineWriter::Close() {
   return !failed_;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, int* error) {
   bytes.clear();
+  if (error) *error = 0;
   std::FILE* f = std::fopen(path.c_str(), "rbe");
-  if (!f) return false;
+  if (!f) {
+    if (error) *error = errno;
+    return false;
+  }
   char buf[65536];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-  bool ok = !std::ferror(f);
+  const bool ok = !std::ferror(f);
+  const int read_error = errno;
   std::fclose(f);
+  if (!ok && error) *error = read_error != 0 ? read_error : EIO;
   return ok;
 }
 

@@ -32,6 +32,7 @@ class TextLineReader {
  private:
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  int lines_before_fault_ = -1;  // ScopedLineReadFault; -1: none
 };
 
 // Splits a text held in memory by the same rules.
@@ -60,7 +61,19 @@ class TextLineWriter {
   bool failed_ = false;
 };
 
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
+// Reads a whole file; false when it cannot be opened or read, with the reason
+// (an errno value) in `error` when one is given (0 after a good read).
+bool ReadWholeFile(const std::string& path, std::string& bytes, int* error = nullptr);
+
+// For tests of what callers do when a file breaks half-way: while it lives,
+// a TextLineReader opened on `path` gives its first `good_lines` lines and then
+// fails as on a read error (Next false, Failed true). One at a time.
+class ScopedLineReadFault {
+ public:
+  ScopedLineReadFault(std::string path, int good_lines);
+  ~ScopedLineReadFault();
+  ScopedLineReadFault(const ScopedLineReadFault&) = delete;
+  ScopedLineReadFault& operator=(const ScopedLineReadFault&) = delete;
+};
 
 }  // namespace zv

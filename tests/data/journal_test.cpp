@@ -1,6 +1,8 @@
 #include "data/journal.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -185,6 +187,18 @@ TEST_F(JournalLoadTest, NoFileFallsBackToTheHeader) {
   // A folder of that name cannot be read as the file.
   ASSERT_EQ(::mkdir(dir.File("00012.zvj").c_str(), 0700), 0);
   EXPECT_EQ(zv::LoadJournal(node, header, image).source, JournalLoad::kHeader);
+}
+
+// A file that opens but cannot be read is not taken for a short one: the
+// failure is told as such, and the header stands in for the file.
+TEST_F(JournalLoadTest, AReadErrorFallsBackToTheHeader) {
+  ASSERT_EQ(::symlink("/proc/self/mem", dir.File("00012.zvj").c_str()), 0);  // reads fail with EIO
+  image.fill(0x77);
+  JournalLoad j = zv::LoadJournal(node, header, image);
+  EXPECT_EQ(j.source, JournalLoad::kReadError);
+  EXPECT_EQ(j.error, EIO);
+  EXPECT_EQ(Texts(j), (std::vector<std::string>{"first", "second", "tenth"}));
+  EXPECT_EQ(image, JournalImage{});
 }
 
 TEST_F(JournalLoadTest, NumberThatLeavesTheFolderOpensNothing) {

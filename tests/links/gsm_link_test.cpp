@@ -220,6 +220,37 @@ TEST_P(GsmRealignTest, NoiseBeforeAnAnswerIsRealigned) {
 
 INSTANTIATE_TEST_SUITE_P(NoiseBytes, GsmRealignTest, ::testing::Values(1u, 2u, 100u, 254u));
 
+// The same over a line that gives one byte per read: the k missing bytes of a
+// realigned answer come in k reads, and none of the stream is lost meanwhile.
+class OneByteReadsGsmLink : public CZVGSMLink {
+ public:
+  using CZVGSMLink::CZVGSMLink;
+
+ protected:
+  int LinkRead(std::uint8_t* buffer, int n) override { return CZVGSMLink::LinkRead(buffer, std::min(n, 1)); }
+};
+
+class GsmOneByteRealignTest : public zv::test::LinkTest<OneByteReadsGsmLink, zv::test::GsmNode>,
+                              public ::testing::WithParamInterface<size_t> {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(node_.Start(kCom));
+    MakeLink(zv::test::DistinctDirectPauses(zv::test::GenerousTiming()));
+  }
+};
+
+TEST_P(GsmOneByteRealignTest, NoiseBeforeAnAnswerIsRealigned) {
+  ASSERT_TRUE(link_->Open(kCom, zv::kLinkGsm, "", "5557777"));
+  List({kA0, kA1, kA2});
+  node_.heat.SetBlockFault(kA1, 0, NoiseFault(GetParam()));
+  node_.heat.SetBlockFault(kA2, 1, DropFault(), true);
+  ASSERT_TRUE(ReadList());
+  EXPECT_EQ(CZVGSMLink::RunningSenders(), 0);
+  ExpectAllRead(255);
+}
+
+INSTANTIATE_TEST_SUITE_P(NoiseBytes, GsmOneByteRealignTest, ::testing::Values(2u, 100u, 254u));
+
 TEST_F(GsmLinkTest, ADeadLineEndsTheDownloadWithoutTheUserStop) {
   MakeLink(zv::test::DistinctDirectPauses(zv::test::QuickSilenceTiming()));
   ASSERT_TRUE(Open());

@@ -1,7 +1,9 @@
 #include "links/node.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -192,6 +194,9 @@ TEST_F(RewriteTest, ExistingOtherNodeFileIsNeverTouched) {
   EXPECT_EQ(FolderNames(dir_).size(), 2u);
 }
 
+constexpr const char* kNoSeparatorText = "В файле узла нет строки \"$\"";
+constexpr const char* kBadNameText = "Недопустимое имя файла узла";
+
 struct RefusalCase {
   const char* what;
   const char* file;  // content of 00000_new.zev
@@ -199,16 +204,22 @@ struct RefusalCase {
   const char* name;
   bool rename;
   RewriteError error;
+  const char* named;   // how the message names the file ("": the node file's path)
+  const char* reason;  // UTF-8
 };
 
 TEST_F(RewriteTest, RefusalsLeaveTheFileByteIdentical) {
   const RefusalCase cases[] = {
-      {"no separator", "N\t00000\r\nNAME\tnew\r\ndata 1\r\ndata 2\r\n", "00000", "new", false, RewriteError::kNoSeparator},
-      {"no separator, rename", "N\t00000\r\ndata\r\n", "00042", "x", true, RewriteError::kNoSeparator},
-      {"separator only with a leading blank", "N\t1\r\n $\r\ndata\r\n", "1", "x", false, RewriteError::kNoSeparator},
-      {"name leaves the folder", "N\t0\r\n$\r\nd\r\n", "00042", "../evil", true, RewriteError::kBadName},
-      {"number not digits", "N\t0\r\n$\r\nd\r\n", "42/..", "x", true, RewriteError::kBadName},
-      {"empty number", "N\t0\r\n$\r\nd\r\n", "", "x", true, RewriteError::kBadName},
+      {"no separator", "N\t00000\r\nNAME\tnew\r\ndata 1\r\ndata 2\r\n", "00000", "new", false, RewriteError::kNoSeparator,
+       "", kNoSeparatorText},
+      {"no separator, rename", "N\t00000\r\ndata\r\n", "00042", "x", true, RewriteError::kNoSeparator, "",
+       kNoSeparatorText},
+      {"separator only with a leading blank", "N\t1\r\n $\r\ndata\r\n", "1", "x", false, RewriteError::kNoSeparator, "",
+       kNoSeparatorText},
+      {"name leaves the folder", "N\t0\r\n$\r\nd\r\n", "00042", "../evil", true, RewriteError::kBadName, "00042_../evil",
+       kBadNameText},
+      {"number not digits", "N\t0\r\n$\r\nd\r\n", "42/..", "x", true, RewriteError::kBadName, "42/.._x", kBadNameText},
+      {"empty number", "N\t0\r\n$\r\nd\r\n", "", "x", true, RewriteError::kBadName, "_x", kBadNameText},
   };
   for (const RefusalCase& c : cases) {
     CNode node;
@@ -219,10 +230,38 @@ TEST_F(RewriteTest, RefusalsLeaveTheFileByteIdentical) {
     CNode::RewriteFailure failure;
     EXPECT_FALSE(node.RewriteHeader(&failure)) << c.what;
     EXPECT_EQ(failure.error, c.error) << c.what;
-    EXPECT_FALSE(failure.message.empty()) << c.what;
+    const std::string named = *c.named != '\0' ? std::string(c.named) : node.path;
+    EXPECT_NE(failure.message.find(named), std::string::npos) << c.what << ": " << failure.message;
+    EXPECT_NE(failure.message.find(zv::W1251(c.reason)), std::string::npos) << c.what;
     EXPECT_EQ(TempDir::Read(node.path), c.file) << c.what;
     EXPECT_EQ(node.path, dir_.File("00000_new.zev")) << c.what;
     EXPECT_EQ(FolderNames(dir_), std::vector<std::string>{"00000_new.zev"}) << c.what;
+  }
+}
+
+// A node file whose reading breaks off, in its header or among its data
+// lines, is left byte for byte as it was, under either kind of rewrite, and
+// the message tells which file and why.
+TEST_F(RewriteTest, AReadFailureLeavesTheOldFileIntact) {
+  const std::string content = std::string(kOldHeader) + kData;
+  for (int good_lines : {2, 6}) {
+    for (bool rename : {false, true}) {
+      SCOPED_TRACE(std::to_string(good_lines) + (rename ? " rename" : " in place"));
+      CNode& node = Load("00000_new.zev", content);
+      node.header.SetString("N", "00042");
+      node.rename_flag = rename;
+      CNode::RewriteFailure failure;
+      {
+        const zv::ScopedLineReadFault fault(node.path, good_lines);
+        EXPECT_FALSE(node.RewriteHeader(&failure));
+      }
+      EXPECT_EQ(failure.error, RewriteError::kCannotOpen);
+      EXPECT_NE(failure.message.find(dir_.File("00000_new.zev")), std::string::npos) << failure.message;
+      EXPECT_NE(failure.message.find(std::strerror(EIO)), std::string::npos) << failure.message;
+      EXPECT_EQ(TempDir::Read(dir_.File("00000_new.zev")), content);
+      EXPECT_EQ(node.path, dir_.File("00000_new.zev"));
+      EXPECT_EQ(FolderNames(dir_), std::vector<std::string>{"00000_new.zev"});
+    }
   }
 }
 

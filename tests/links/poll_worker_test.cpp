@@ -8,6 +8,7 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -26,7 +27,9 @@
 #include "links/node_status.h"
 #include "links/poll_flags.h"
 #include "platform/com_ports.h"
+#include "platform/cp1251.h"
 #include "platform/ini_file.h"
+#include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/profile.h"
@@ -166,12 +169,15 @@ TEST_F(PollWorkerTest, TheConverterExitCodeDoesNotChangeTheOutcome) {
   EXPECT_TRUE(NoBinsFiles());  // deleted after the run as after any other
 }
 
+// Where a bins file that is kept ends up, by ArchiveSave.
+struct KeptBinsFile {
+  int archive;
+  const char* kept;
+};
+constexpr KeptBinsFile kKeptBinsFiles[] = {{0, kBinsName}, {1, kArchivedName}};
+
 TEST_F(PollWorkerTest, AConverterThatCannotStartIsAFailureAndTheFileIsKept) {
-  struct Case {
-    int archive;
-    const char* kept;
-  };
-  for (const Case& c : {Case{0, kBinsName}, Case{1, kArchivedName}}) {
+  for (const KeptBinsFile& c : kKeptBinsFiles) {
     SCOPED_TRACE(c.archive);
     WriteConverter("#!/nonexistent/interpreter\n");
     Settings(1, c.archive);
@@ -311,37 +317,98 @@ TEST_F(PollWorkerTest, CancelDuringTheDownloadEndsWithCancelled) {
   EXPECT_EQ(pstn_.controller.commands().back(), LineController::kDisconnect);
 }
 
-TEST_F(PollWorkerTest, CancelWhileTheConverterRunsEndsItAndKeepsTheFile) {
-  WriteConverter(ConverterScript(0, "sleep 60 &\necho $$ $! > pids.txt\nwait\n"));
+// The converter appends lines to the node file: a stop while it runs lets it
+// finish (its heartbeat goes on long after the stop), and the poll then ends
+// with 142, the bins file handled as after any other run.
+TEST_F(PollWorkerTest, AStopWhileTheConverterRunsWaitsForItsEnd) {
+  WriteConverter(ConverterScript(0,
+                                 "i=0\n"
+                                 "while [ ! -f go ]; do i=$((i+1)); echo $i > beat.tmp; mv beat.tmp beat; sleep 0.01; done\n"
+                                 "printf '12.03.2024 14:00\\t5\\t6\\r\\n' >> 00042_School.zev\n"));
   Settings(1, 0);
+  auto beat = [&] { return zv::AtoI(Read("beat")); };
+  bool beat_on = false;
   std::thread stopper([&] {
-    const auto end = std::chrono::steady_clock::now() + kBound;
-    while (Read("pids.txt").find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
-      std::this_thread::sleep_for(milliseconds(5));
-    }
+    zv::sim::WaitUntil([&] { return beat() > 0; }, kBound);
     PollCancel.store(true);
+    // Many converter_poll periods pass while the converter goes on.
+    const int at_stop = beat();
+    beat_on = zv::sim::WaitUntil([&] { return beat() >= at_stop + 20; }, kBound);
+    folder_.Write("go", "");
   });
   Poll();
   stopper.join();
+  EXPECT_TRUE(beat_on);
   EXPECT_EQ(Final(), status::kCancelled);
-  EXPECT_EQ(Read(kBinsName).size(), kFamily2BinsSize);
-  pid_t shell = 0, sleeper = 0;
-  std::istringstream(Read("pids.txt")) >> shell >> sleeper;
-  ASSERT_GT(sleeper, 0);
-  // The converter and its child are gone (at most waiting to be reaped by init).
-  const auto end = std::chrono::steady_clock::now() + kBound;
-  auto running = [](pid_t pid) {
-    std::string state;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string pid_text, name;
-    stat >> pid_text >> name >> state;
-    return !state.empty() && state != "Z" && state != "X";
-  };
-  while ((running(shell) || running(sleeper)) && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(milliseconds(5));
+  const std::string node_file = Read("00042_School.zev");
+  const std::string line = "12.03.2024 14:00\t5\t6\r\n";
+  ASSERT_GT(node_file.size(), line.size());
+  EXPECT_EQ(node_file.substr(node_file.size() - line.size()), line);
+  EXPECT_TRUE(NoBinsFiles());  // the converter ended by itself: deleted as after any run
+}
+
+// The one message to the window: it names the file and tells why (every
+// piece of `reason` is in it).
+void ExpectMessage(const std::vector<std::pair<zv::NodeId, std::string>>& messages, zv::NodeId node,
+                   const std::string& file, const std::vector<std::string>& reason) {
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].first, node);
+  EXPECT_NE(messages[0].second.find(file), std::string::npos) << messages[0].second;
+  for (const std::string& piece : reason) {
+    EXPECT_NE(messages[0].second.find(piece), std::string::npos) << messages[0].second;
   }
-  EXPECT_FALSE(running(shell));
-  EXPECT_FALSE(running(sleeper));
+}
+
+// A converter ended by a signal (a crash) may not have taken the data in: the
+// bins file is kept, archived when that is the setting, and the user is told.
+TEST_F(PollWorkerTest, AConverterEndedByASignalKeepsTheBinsFile) {
+  for (const KeptBinsFile& c : kKeptBinsFiles) {
+    SCOPED_TRACE(c.archive);
+    WriteConverter(ConverterScript(0, "kill -KILL $$\n"));
+    Settings(1, c.archive);
+    zv::sim::StatusRecorder recorder;
+    block_.setup.sink = &recorder;
+    Poll();
+    EXPECT_EQ(node_.status.load(), status::kOk);
+    EXPECT_EQ(Read(c.kept).size(), kFamily2BinsSize);
+    ExpectMessage(recorder.messages(), node_.id(), kBinsName, {zv::W1251("прерван сигналом 9")});
+    std::filesystem::remove(File(c.kept));
+  }
+}
+
+// An archive step that fails leaves the file where it is and the outcome as it
+// was, and tells the user which file and why.
+TEST_F(PollWorkerTest, AFailedArchiveStepKeepsTheFileAndIsReported) {
+  struct Case {
+    const char* what;
+    int archive;
+    std::function<void()> block;
+    std::vector<std::string> reason;
+  };
+  const Case cases[] = {
+      {"no archive folder", 1, [this] { folder_.Write(zv::kArchiveBinsFolder, "a file in the way"); },
+       {zv::W1251("Не создана папка \"archive-bins\""), std::strerror(EEXIST)}},
+      {"a folder of that name in the archive", 1,
+       [this] { ASSERT_TRUE(zv::EnsureDirectories(File(kArchivedName) + "/x")); },
+       {zv::W1251("Файл данных не перемещён в \"archive-bins\""), std::strerror(EISDIR)}},
+      {"not deleted", 0,
+       [this] { WriteConverter(ConverterScript(0, "rm \"$1\"; mkdir -p \"$1/x\"\n")); },
+       {zv::W1251("Файл данных не удалён"), std::strerror(ENOTEMPTY)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteConverter(ConverterScript(0));
+    Settings(1, c.archive);
+    c.block();
+    zv::sim::StatusRecorder recorder;
+    block_.setup.sink = &recorder;
+    Poll();
+    EXPECT_EQ(node_.status.load(), status::kOk);
+    EXPECT_TRUE(std::filesystem::exists(File(kBinsName)));  // where it was (the converter's folder, too)
+    ExpectMessage(recorder.messages(), node_.id(), kBinsName, c.reason);
+    std::filesystem::remove_all(File(zv::kBinsFolder));
+    std::filesystem::remove_all(File(zv::kArchiveBinsFolder));
+  }
 }
 
 TEST_F(PollWorkerTest, ABinsFileThatCannotBeWrittenWholeIsAFailure) {
@@ -398,10 +465,7 @@ TEST_F(PollWorkerTest, ANewNodeWhoseNameIsTakenStaysAsItWas) {
   EXPECT_EQ(node_.path, File("00000_School.zev"));
   EXPECT_EQ(Read("00042_School.zev"), "another node\r\n$\r\n");
   // The user is told why the node kept its old name.
-  const auto messages = recorder_.messages();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].first, node_.id());
-  EXPECT_FALSE(messages[0].second.empty());
+  ExpectMessage(recorder_.messages(), node_.id(), File("00042_School.zev"), {zv::W1251("Файл узла уже существует")});
 }
 
 TEST_F(PollWorkerTest, ADeviceWithoutAnArchiveMapFails) {
@@ -443,6 +507,57 @@ TEST(PollWorkerEnd, StartsAgainAsSoonAsPollIdleIsBack) {
   }
   worker.Join();
   EXPECT_FALSE(worker.Running());
+}
+
+// A worker destroyed while its thread is between FinishNodePoll and its
+// return must not leave its stop behind: the next poll would end at once.
+TEST(PollWorkerEnd, DestroyingAWorkerNeverLeavesPollCancelSet) {
+  zv::sim::RunningClock clock(zv::sim::LocalTime(2024, 3, 12, 14, 30));
+  zv::PollWorkerBlock block;  // no node: the poll ends at once with 137
+  block.setup.timing = zv::sim::TestTiming();
+  block.setup.timing.worker.final_status_pause = zv::Duration(0);
+  block.setup.timing.worker.idle_pause = zv::Duration(0);
+  block.setup.clock = &clock;
+  int left_set = 0;
+  for (int round = 0; round < 2000; ++round) {
+    {
+      zv::PollWorker worker;
+      ASSERT_TRUE(worker.Start(block)) << round;
+      // Destroyed the moment PollIdle is back: the thread has not yet returned.
+      const auto end = std::chrono::steady_clock::now() + kBound;
+      while (!PollIdle.load() && std::chrono::steady_clock::now() < end) {
+      }
+      ASSERT_TRUE(PollIdle.load()) << round;
+    }
+    if (PollCancel.load()) {
+      ++left_set;
+      PollCancel.store(false);
+    }
+  }
+  EXPECT_EQ(left_set, 0);
+}
+
+// After a stop, the owner's destruction cuts the pauses of the end short
+// (here a pause far longer than the bound), and the scheduler is still freed.
+TEST(PollWorkerEnd, DestructionAfterAStopCutsThePausesOfTheEndShort) {
+  zv::sim::RunningClock clock(zv::sim::LocalTime(2024, 3, 12, 14, 30));
+  zv::sim::StatusRecorder recorder;
+  CNode node;  // nothing to reach it by: the poll ends at once
+  zv::PollWorkerBlock block;
+  block.node = &node;
+  block.setup.timing = zv::sim::TestTiming();
+  block.setup.timing.worker.idle_pause = zv::Ms(120000);
+  block.setup.clock = &clock;
+  block.setup.sink = &recorder;
+  auto worker = std::make_unique<zv::PollWorker>();
+  PollCancel.store(true);  // the user's stop
+  ASSERT_TRUE(worker->Start(block));
+  ASSERT_TRUE(recorder.WaitForStatus(status::kCancelled, kBound));
+  const auto start = std::chrono::steady_clock::now();
+  worker.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, kBound);
+  EXPECT_TRUE(PollIdle.load());
+  EXPECT_FALSE(PollCancel.load());
 }
 
 TEST(PollWorkerEnd, FinishNodePollAlwaysFreesTheScheduler) {

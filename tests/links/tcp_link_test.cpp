@@ -160,6 +160,29 @@ class TcpLinkTest : public zv::test::LinkTest<CZVACLink, zv::test::TcpNode> {
   void ExpectAllRead() const { LinkTest::ExpectAllRead(255); }
 };
 
+// A receive fills at most the bytes it was asked for (and never more than 255
+// at once), whatever has come: each buffer here is exactly that large, so a
+// byte written past it is caught (under ASan at once).
+TEST_F(TcpLinkTest, AReceiveFillsNoMoreThanItWasAskedFor) {
+  const Bytes answer = Cat({Bytes{0x00, 0x80}, node_.heat.Peek(kA0, 255)});
+  const Bytes request = zv::sim::RequestBytes(0, 0x10, kA0, 255);
+  size_t requests = 0;
+  for (int n : {1, 4, 100, 254, 255, 259}) {
+    SCOPED_TRACE(n);
+    MakeLink(TcpTiming());
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(link_->Send(request.data(), static_cast<int>(request.size())), 8);
+    ASSERT_TRUE(node_.heat.WaitForRequests(++requests, kBound));
+    std::vector<std::uint8_t> buffer(static_cast<size_t>(n));
+    const int got = link_->Receive(buffer.data(), n);
+    ASSERT_GT(got, 0);
+    EXPECT_LE(got, std::min(n, CZVACLink::kReceiveChunk));
+    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + std::min(got, n)),
+              Bytes(answer.begin(), answer.begin() + std::min(got, n)));
+    link_->Close();
+  }
+}
+
 TEST_F(TcpLinkTest, OpenConnectsWithoutAModemOrStatuses) {
   ASSERT_TRUE(Open());
   EXPECT_TRUE(link_->IsConnected());

@@ -82,7 +82,7 @@ TEST(PollTiming, DefaultsAreTheRealValues) {
   EXPECT_EQ(w.final_status_pause, Ms(500));
   EXPECT_EQ(w.idle_pause, Ms(3000));
   EXPECT_EQ(w.converter_poll, Ms(50));
-  EXPECT_EQ(w.converter_grace, Ms(5000));
+  EXPECT_EQ(w.owner_check, Ms(50));
 }
 
 TEST(PollTiming, ScalingReachesEveryDurationAndKeepsProportions) {
@@ -111,7 +111,8 @@ TEST(PollTiming, ScalingReachesEveryDurationAndKeepsProportions) {
   EXPECT_EQ(s.tcp.connect_timeout, Ms(150));
   EXPECT_EQ(s.tcp.identity_empty_read_pause, Ms(5));
   EXPECT_EQ(s.worker.idle_pause, Ms(150));
-  EXPECT_EQ(s.worker.converter_grace, Ms(250));
+  EXPECT_EQ(s.worker.converter_poll, Duration(2500));
+  EXPECT_EQ(s.worker.owner_check, Duration(2500));
 }
 
 TEST(PollTiming, ScalingNeverTurnsAWaitIntoZero) {

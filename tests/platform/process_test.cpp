@@ -117,6 +117,7 @@ TEST(RunProgram, ArgumentsAsGivenInTheWorkingFolder) {
   EXPECT_EQ(run.end, End::kExited);
   EXPECT_EQ(run.exit_code, 7);
   EXPECT_TRUE(run.Finished());
+  EXPECT_TRUE(run.Exited());
   // One argument, spaces and quote characters kept; run in its folder; no input.
   EXPECT_EQ(zv::test::TempDir::Read(dir.File("seen.txt")),
             "1\n" + argument + "\n" + RealPath(dir.path()) + "\n");
@@ -165,6 +166,7 @@ TEST(RunProgram, EndedByASignal) {
   EXPECT_EQ(run.end, End::kKilled);
   EXPECT_EQ(run.signal, SIGKILL);
   EXPECT_TRUE(run.Finished());
+  EXPECT_FALSE(run.Exited());  // it may have stopped half-way through its work
 }
 
 TEST(RunProgram, StopEndsTheProgramAndWhatItStarted) {
@@ -178,12 +180,19 @@ TEST(RunProgram, StopEndsTheProgramAndWhatItStarted) {
   wait.stop = &stop;
   wait.poll = milliseconds(5);
   wait.grace = milliseconds(100);
+  std::atomic<std::chrono::steady_clock::rep> stopped_at{0};
   std::thread stopper([&] {
     WaitForFile(dir.File("pids.txt"));
+    stopped_at.store(std::chrono::steady_clock::now().time_since_epoch().count());
     stop.store(true);
   });
   const zv::ProgramRun run = zv::RunProgram(program, {}, dir.path(), wait);
+  const auto returned = std::chrono::steady_clock::now();
   stopper.join();
+  // Ended by the kill after the grace time, not by the script's own end a
+  // minute later.
+  const std::chrono::steady_clock::time_point stopped{std::chrono::steady_clock::duration(stopped_at.load())};
+  EXPECT_LT(returned - stopped, wait.grace + std::chrono::seconds(10));
   EXPECT_EQ(run.end, End::kStopped);
   EXPECT_FALSE(run.Finished());
   pid_t shell = 0, child = 0;

@@ -1,9 +1,17 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+#include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/com_ports.h"
+#include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 
@@ -70,6 +78,81 @@ TEST(Profile, HandEditedFileKeepsItsComments) {
   EXPECT_EQ(zv::test::TempDir::Read(p.Path()),
             "; my port\n[Properties]\nPort=COM2\nBaud=38400\n\n[Other]\nx=1\n");
   EXPECT_EQ(p.GetInt("Other", "x", 0), 1);
+}
+
+// A settings file that is there but cannot be read must not be replaced by one
+// that holds only the new value: the write fails and the file stays as it was.
+TEST(Profile, AWriteFailsWhenTheFileCannotBeRead) {
+  zv::Profile p(zv::kProgramZEVModem);
+  ASSERT_TRUE(zv::EnsureDirectories(zv::ConfigDir()));
+  const std::string text = "[Settings]\nMaxTrys=5\nPortModem=3\n";
+
+  // Reading fails with EIO: the profile is a link to a file that cannot be read.
+  ASSERT_EQ(::symlink("/proc/self/mem", p.Path().c_str()), 0);
+  EXPECT_FALSE(p.WriteInt("Settings", "PortGsmodem", 2));
+  char target[PATH_MAX] = {};
+  ASSERT_GT(::readlink(p.Path().c_str(), target, sizeof target - 1), 0);
+  EXPECT_STREQ(target, "/proc/self/mem");
+  ASSERT_EQ(::unlink(p.Path().c_str()), 0);
+
+  // Reading fails with EACCES (a superuser may read it all the same).
+  ASSERT_TRUE(zv::WriteFileAtomically(p.Path(), text));
+  ASSERT_EQ(::chmod(p.Path().c_str(), 0), 0);
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(p.WriteInt("Settings", "PortGsmodem", 2));
+    ::chmod(p.Path().c_str(), 0600);
+    EXPECT_EQ(zv::test::TempDir::Read(p.Path()), text);
+  }
+  ::chmod(p.Path().c_str(), 0600);
+
+  // A missing file is an empty one.
+  ASSERT_EQ(::unlink(p.Path().c_str()), 0);
+  EXPECT_TRUE(p.WriteInt("Settings", "PortGsmodem", 2));
+  EXPECT_EQ(zv::test::TempDir::Read(p.Path()), "[Settings]\nPortGsmodem=2\n");
+}
+
+// Two programs writing settings of one profile at the same time keep every
+// value of both.
+TEST(Profile, WritersInTwoProcessesKeepEachOthersValues) {
+  constexpr int kValues = 60;
+  ASSERT_TRUE(zv::EnsureDirectories(zv::ConfigDir()));
+  std::vector<pid_t> writers;
+  for (const char* prefix : {"A", "B"}) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      const zv::Profile p(zv::kProgramZEVView);
+      bool ok = true;
+      for (int i = 0; i < kValues; ++i) ok = p.WriteInt("Settings", prefix + std::to_string(i), i) && ok;
+      ::_exit(ok ? 0 : 1);
+    }
+    writers.push_back(pid);
+  }
+  for (pid_t pid : writers) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const zv::Profile p(zv::kProgramZEVView);
+  int missing = 0;
+  for (const char* prefix : {"A", "B"}) {
+    for (int i = 0; i < kValues; ++i) missing += p.GetInt("Settings", prefix + std::to_string(i), -1) != i;
+  }
+  EXPECT_EQ(missing, 0);
+}
+
+// A value is one line: line breaks in it never make lines (or sections) of
+// their own.
+TEST(IniFile, LineBreaksInAValueStayInItsLine) {
+  zv::IniFile ini;
+  ini.Set("Settings", "Init", "AT\r\n[Other]\nx=1\rATZ");
+  ini.Set("Settings", "Port", "3");
+  EXPECT_EQ(ini.Text(), "[Settings]\nInit=AT  [Other] x=1 ATZ\nPort=3\n");
+  zv::IniFile again;
+  again.Parse(ini.Text());
+  EXPECT_EQ(again.Get("Settings", "Init"), "AT  [Other] x=1 ATZ");
+  EXPECT_EQ(again.Get("Settings", "Port"), "3");
+  EXPECT_EQ(again.Get("Other", "x"), std::nullopt);
 }
 
 TEST(ComPorts, ResolvedThroughThePortMap) {
