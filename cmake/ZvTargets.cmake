@@ -36,7 +36,9 @@ function(zv_module name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${M_DEPS})
   if(M_QT)
-    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    # A module's Qt resource file (.qrc) among its sources is compiled in; the
+    # program and the tests call Q_INIT_RESOURCE, as the library is static.
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
     target_link_libraries(${name} PUBLIC Qt6::Widgets Qt6::PrintSupport)
   endif()
   zv_strict(${name})

@@ -1,0 +1,157 @@
+// The program settings dialog: the defaults shown without a profile, the nine
+// values written in order and read back, refusals and unusual stored values.
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+#include "modem/file_properties.h"
+#include "platform/cp1251.h"
+#include "platform/profile.h"
+#include "platform/qt/message_box.h"
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+class FilePropertiesTest : public testing::Test {
+ protected:
+  void Open() {
+    dlg_.OnInitDialog();
+    dlg_.show();
+  }
+  QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(dlg_.Control(id)); }
+  QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(dlg_.Control(id)); }
+
+  zv::Profile profile_{zv::kProgramZEVModem};
+  zv::ScopedMessageHook messages_;
+  CFileProperties dlg_;
+};
+
+TEST_F(FilePropertiesTest, TextsAndDefaultsWithoutAProfile) {
+  Open();
+  EXPECT_EQ(dlg_.windowTitle(), U("Настройка"));
+  QStringList boxes;
+  for (QGroupBox* b : dlg_.findChildren<QGroupBox*>()) boxes << b->title();
+  EXPECT_EQ(boxes, QStringList({U("  Модем  "), U("  GSM Модем")}));
+  QStringList labels;
+  for (QLabel* l : dlg_.findChildren<QLabel*>()) labels << l->text();
+  EXPECT_EQ(labels.count(U("Номер порта: COM")), 2);
+  EXPECT_EQ(labels.count(U("Строка инициализации:")), 2);
+  EXPECT_TRUE(labels.contains(U("Тип набора:")));
+  EXPECT_TRUE(labels.contains(U("Максимальное количество попыток считать данные:")));
+  EXPECT_EQ(Button(1003)->text(), U("Автозапуск считывания при открытии файлов"));
+  EXPECT_EQ(Button(1009)->text(), U("Добавлять скопированные данные в фалы .zev"));
+  EXPECT_EQ(Button(1008)->text(), U("Сохранять копии в папке ARCHIVE-BINS"));
+  EXPECT_EQ(Button(1050)->text(), U("Импульсный"));
+  EXPECT_EQ(Button(1051)->text(), U("Тоновый"));
+  EXPECT_EQ(dlg_.findChildren<QPushButton*>().size(), 1);
+  EXPECT_TRUE(qobject_cast<QPushButton*>(dlg_.Control(1))->isDefault());
+
+  EXPECT_EQ(Edit(1000)->text(), "2");
+  EXPECT_EQ(Edit(1001)->text(), "1");
+  EXPECT_EQ(Edit(1002)->text(), "3");
+  EXPECT_FALSE(Button(1003)->isChecked());
+  EXPECT_TRUE(Button(1009)->isChecked());
+  EXPECT_TRUE(Button(1008)->isChecked());
+  EXPECT_EQ(Edit(1004)->text(), "");
+  EXPECT_EQ(Edit(1005)->text(), "");
+  // Tone, as the modem dials when nothing is stored.
+  EXPECT_TRUE(Button(1051)->isChecked());
+  EXPECT_FALSE(Button(1050)->isChecked());
+}
+
+TEST_F(FilePropertiesTest, NineValuesWrittenInOrderAndReadBack) {
+  Open();
+  Edit(1000)->setText("7");
+  Edit(1001)->setText("-3");
+  Edit(1002)->setText("10");
+  Button(1003)->setChecked(true);
+  Button(1009)->setChecked(false);
+  Button(1008)->setChecked(false);
+  Edit(1004)->setText(U("AT&F,E0 Ж"));
+  Edit(1005)->setText("AT+CBST=7,0,1");
+  Button(1050)->click();
+  dlg_.OnOK();
+  EXPECT_EQ(dlg_.result(), QDialog::Accepted);
+  EXPECT_TRUE(messages_.requests().empty());
+
+  EXPECT_EQ(profile_.GetInt("Settings", "PortModem", 0), 7);
+  EXPECT_EQ(profile_.GetInt("Settings", "PortGsmodem", 0), -3);
+  EXPECT_EQ(profile_.GetInt("Settings", "MaxTrys", 0), 10);
+  EXPECT_EQ(profile_.GetInt("Settings", "Autostart", 0), 1);
+  EXPECT_EQ(profile_.GetInt("Settings", "DataTransfer", 1), 0);
+  EXPECT_EQ(profile_.GetInt("Settings", "ArchiveSave", 1), 0);
+  EXPECT_EQ(profile_.GetString("Settings", "ModemInit", ""), zv::W1251("AT&F,E0 Ж"));
+  EXPECT_EQ(profile_.GetString("Settings", "GsmodemInit", ""), "AT+CBST=7,0,1");
+  EXPECT_EQ(profile_.GetInt("Settings", "ModemDialByTone", 1), 0);
+
+  // The order of the file is the order of the writes.
+  QFile file(QString::fromStdString(profile_.Path()));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray text = file.readAll();
+  qsizetype at = 0;
+  for (const char* name : {"PortGsmodem", "PortModem", "MaxTrys", "AutoStart", "DataTransfer",
+                           "ArchiveSave", "ModemInit", "GsmodemInit", "ModemDialByTone"}) {
+    const qsizetype next = text.indexOf(name, at);
+    ASSERT_GE(next, at) << name;
+    at = next;
+  }
+
+  // A second dialog shows what was stored.
+  CFileProperties again;
+  again.OnInitDialog();
+  EXPECT_EQ(qobject_cast<QLineEdit*>(again.Control(1000))->text(), "7");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(again.Control(1004))->text(), U("AT&F,E0 Ж"));
+  EXPECT_TRUE(qobject_cast<QAbstractButton*>(again.Control(1003))->isChecked());
+  EXPECT_FALSE(qobject_cast<QAbstractButton*>(again.Control(1009))->isChecked());
+  EXPECT_TRUE(qobject_cast<QAbstractButton*>(again.Control(1050))->isChecked());
+  EXPECT_FALSE(qobject_cast<QAbstractButton*>(again.Control(1051))->isChecked());
+}
+
+TEST_F(FilePropertiesTest, ANumberEditWithoutANumberKeepsTheDialogOpen) {
+  for (int id : {1000, 1001, 1002}) {
+    SCOPED_TRACE(id);
+    zv::ScopedMessageHook hook;
+    CFileProperties dlg;
+    dlg.OnInitDialog();
+    dlg.show();
+    auto* edit = qobject_cast<QLineEdit*>(dlg.Control(id));
+    edit->setText("COM3");
+    dlg.OnOK();
+    EXPECT_TRUE(dlg.isVisible());
+    ASSERT_EQ(hook.texts().size(), 1u);
+    EXPECT_EQ(hook.texts()[0], U("Введите целое число."));
+    EXPECT_EQ(dlg.focusWidget(), edit);
+    EXPECT_FALSE(profile_.Has("Settings", "PortGsmodem"));
+  }
+}
+
+TEST_F(FilePropertiesTest, UnusualStoredValues) {
+  profile_.WriteInt("Settings", "ModemDialByTone", 7);
+  profile_.WriteInt("Settings", "DataTransfer", 5);
+  profile_.WriteInt("Settings", "autostart", 1);  // names match without regard to case
+  Open();
+  // Neither button for a value that is neither pulse nor tone; OK stores none (-1).
+  EXPECT_FALSE(Button(1050)->isChecked());
+  EXPECT_FALSE(Button(1051)->isChecked());
+  EXPECT_TRUE(Button(1009)->isChecked());
+  EXPECT_TRUE(Button(1003)->isChecked());
+  dlg_.OnOK();
+  EXPECT_EQ(profile_.GetInt("Settings", "ModemDialByTone", 0), -1);
+  EXPECT_EQ(profile_.GetInt("Settings", "DataTransfer", 0), 1);
+  // Once a button is chosen the two are exclusive again.
+  CFileProperties again;
+  again.OnInitDialog();
+  qobject_cast<QAbstractButton*>(again.Control(1051))->click();
+  qobject_cast<QAbstractButton*>(again.Control(1050))->click();
+  EXPECT_FALSE(qobject_cast<QAbstractButton*>(again.Control(1051))->isChecked());
+}
+
+}  // namespace
