@@ -33,6 +33,7 @@ inline constexpr UINT DT_VCENTER = 0x0004;  // only with DT_SINGLELINE
 inline constexpr UINT DT_BOTTOM = 0x0008;   // only with DT_SINGLELINE
 inline constexpr UINT DT_WORDBREAK = 0x0010;
 inline constexpr UINT DT_SINGLELINE = 0x0020;
+inline constexpr UINT DT_EXPANDTABS = 0x0040;  // tab stops every 8 average character widths
 inline constexpr UINT DT_NOCLIP = 0x0100;
 inline constexpr UINT DT_CALCRECT = 0x0400;
 inline constexpr UINT DT_NOPREFIX = 0x0800;
@@ -173,7 +174,9 @@ class CDC {
   CSize GetTextExtent(const std::string& cp1251) const;
   bool GetTextMetrics(TEXTMETRIC* tm) const;
   // DrawText of the Windows model for the flags above; answers the text height.
-  // DT_CALCRECT measures only and sets the rectangle's right and bottom. Without
+  // DT_CALCRECT measures only and sets the rectangle's right and bottom. With
+  // DT_EXPANDTABS a tab moves on to the next multiple of eight average character
+  // widths from the line's start (without it a tab is a character). Without
   // DT_NOPREFIX an '&' marks the next character and "&&" stands for '&' (the marked
   // character is not underlined).
   int DrawText(const std::string& cp1251, CRect& rect, UINT format);

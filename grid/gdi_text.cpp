@@ -56,6 +56,34 @@ void WrapLine(const QString& line, int width, const QFontMetrics& fm, QStringLis
   out.append(current.trimmed());
 }
 
+// The pieces of a line between its tabs and where each starts from the line's
+// start; with tab stops of `tab` pixels (0: tabs are characters, one piece).
+struct LinePieces {
+  QStringList pieces;
+  QVarLengthArray<int, 4> offsets;
+  int width = 0;
+};
+
+LinePieces SplitAtTabs(const QString& line, int tab, const QFontMetrics& fm) {
+  LinePieces out;
+  if (tab <= 0 || !line.contains(QLatin1Char('\t'))) {
+    out.pieces.append(line);
+    out.offsets.append(0);
+    out.width = fm.horizontalAdvance(line);
+    return out;
+  }
+  int x = 0;
+  const QStringList parts = line.split(QLatin1Char('\t'));
+  for (qsizetype i = 0; i < parts.size(); ++i) {
+    if (i > 0) x = (x / tab + 1) * tab;
+    out.pieces.append(parts[i]);
+    out.offsets.append(x);
+    x += fm.horizontalAdvance(parts[i]);
+  }
+  out.width = x;
+  return out;
+}
+
 }  // namespace
 
 int CDC::DrawText(const std::string& cp1251, CRect& rect, UINT format) {
@@ -79,16 +107,20 @@ int CDC::DrawText(const std::string& cp1251, CRect& rect, UINT format) {
 
   const int lineHeight = fm.height();
   const int totalHeight = lineHeight * static_cast<int>(lines.size());
+  const int tab = (format & DT_EXPANDTABS) ? 8 * fm.averageCharWidth() : 0;
+  QVarLengthArray<LinePieces, 8> pieces;
   QVarLengthArray<int, 8> widths;
   int maxWidth = 0;
   for (QString& line : lines) {
-    int w = fm.horizontalAdvance(line);
-    if ((format & DT_END_ELLIPSIS) && w > rect.Width() && !(format & DT_CALCRECT)) {
+    LinePieces p = SplitAtTabs(line, tab, fm);
+    if ((format & DT_END_ELLIPSIS) && p.width > rect.Width() && !(format & DT_CALCRECT)) {
+      // An elided line loses its tab stops: its pieces run on as one text.
       line = fm.elidedText(line, Qt::ElideRight, std::max(0, rect.Width()));
-      w = fm.horizontalAdvance(line);
+      p = SplitAtTabs(line, 0, fm);
     }
-    widths.append(w);
-    maxWidth = std::max(maxWidth, w);
+    widths.append(p.width);
+    maxWidth = std::max(maxWidth, p.width);
+    pieces.append(std::move(p));
   }
 
   if (format & DT_CALCRECT) {
@@ -128,7 +160,10 @@ int CDC::DrawText(const std::string& cp1251, CRect& rect, UINT format) {
     if (state_.bkMode == OPAQUE) FillPixels(x, y, w, lineHeight, state_.back);
     if (lines[i].isEmpty()) continue;
     ApplyPenColour(state_.text);
-    painter_->drawText(QPoint(x, y + fm.ascent()), lines[i]);
+    const LinePieces& p = pieces[i];
+    for (qsizetype k = 0; k < p.pieces.size(); ++k) {
+      if (!p.pieces[k].isEmpty()) painter_->drawText(QPoint(x + p.offsets[k], y + fm.ascent()), p.pieces[k]);
+    }
   }
   if (clip) {
     painter_->restore();

@@ -22,8 +22,13 @@ void StartPage(QPainter& painter, CDC& dc, PrintInfo& info) {
 }  // namespace
 
 bool PrintPages(QPrinter& printer, PrintClient& client, void* userData) {
+  return PrintPagesOn(printer, printer, client, userData, [&printer] { printer.newPage(); });
+}
+
+bool PrintPagesOn(QPaintDevice& device, QPrinter& printer, PrintClient& client, void* userData,
+                  const std::function<void()>& newPage) {
   QPainter painter;
-  if (!painter.begin(&printer)) return false;
+  if (!painter.begin(&device)) return false;
   CDC dc(&painter, true);
   dc.SetMonochrome(printer.colorMode() == QPrinter::GrayScale);
   PrintInfo info;
@@ -39,7 +44,7 @@ bool PrintPages(QPrinter& printer, PrintClient& client, void* userData) {
     if (printer.toPage() > 0) last = std::min(last, printer.toPage());
   }
   for (int page = first; page <= last; ++page) {
-    if (page > first) printer.newPage();
+    if (page > first) newPage();
     StartPage(painter, dc, info);
     info.m_nCurPage = static_cast<UINT>(page);
     client.OnPrint(&dc, &info);

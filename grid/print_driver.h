@@ -4,9 +4,12 @@
 // QPrinter. The same loop draws a printer's pages, a PDF file and the pages of the
 // print preview dialog.
 
+#include <functional>
+
 #include "grid/gdi_dc.h"
 #include "grid/gdi_types.h"
 
+class QPaintDevice;
 class QPrinter;
 class QWidget;
 
@@ -52,6 +55,13 @@ class PrintClient {
 // with one logical unit per device pixel and the origin at the top-left corner of the
 // printable area. False when the printer cannot be painted on (nothing is called).
 bool PrintPages(QPrinter& printer, PrintClient& client, void* userData = nullptr);
+
+// The same job drawn on another device that stands in for the printer (a test's
+// recording device): the printer gives the job its settings (page range,
+// orientation, colour mode) and is never painted on; `newPage` starts each page
+// after the first.
+bool PrintPagesOn(QPaintDevice& device, QPrinter& printer, PrintClient& client, void* userData,
+                  const std::function<void()>& newPage);
 
 // The print preview dialog over the printer, its pages drawn by PrintPages; answers
 // the dialog's result (QDialog::Accepted when the user printed from it).

@@ -9,6 +9,7 @@
 #include "grid/gdi_font.h"
 #include "platform/cp1251.h"
 #include "tests/grid/grid_test_support.h"
+#include "tests/grid/recording_device.h"
 
 namespace {
 
@@ -265,6 +266,50 @@ TEST_F(DrawTextTest, WindowsTextIsShownAsItsCharacters) {
   dc.SelectObject(&font_);
   const std::string text = zv::W1251("Узел №5");
   EXPECT_EQ(dc.GetTextExtent(text).cx, Width(QString::fromUtf8("Узел №5")));
+}
+
+// Tabs stop every eight average character widths from the line's start, on every
+// line, in the measure too; without the flag a tab is just a character of the text.
+TEST_F(DrawTextTest, ExpandTabsStopsEveryEightAverageWidths) {
+  const int tab = 8 * fm_->averageCharWidth();
+  // A piece that reaches past the first tab stop.
+  QString longPiece;
+  while (Width(longPiece) <= tab) longPiece += QLatin1Char('a');
+  ASSERT_LT(Width(longPiece), 2 * tab);
+  const std::string text = "ab\tc\n\tdef\n" + longPiece.toStdString() + "\tg";
+
+  zv::test::RecordingDevice device(96, 100, 50);
+  {
+    QPainter painter(&device);
+    CDC dc(&painter);
+    dc.SelectObject(&font_);
+    CRect rect(7, 3, 300, 150);
+    dc.DrawText(text, rect, DT_EXPANDTABS);
+  }
+  struct Expected {
+    std::string text;
+    int left, line;
+  };
+  const Expected expected[] = {{"ab", 7, 0},   {"c", 7 + tab, 0},  {"def", 7 + tab, 1},
+                               {longPiece.toStdString(), 7, 2}, {"g", 7 + 2 * tab, 2}};
+  for (const Expected& e : expected) {
+    const zv::test::TextRun* run = device.Find(e.text);
+    ASSERT_NE(run, nullptr) << e.text;
+    EXPECT_EQ(run->left, e.left) << e.text;
+    EXPECT_EQ(run->top, 3 + e.line * fm_->height()) << e.text;
+  }
+
+  CDC dc;
+  dc.SelectObject(&font_);
+  CRect measured(0, 0, 300, 0);
+  EXPECT_EQ(dc.DrawText(text, measured, DT_EXPANDTABS | DT_CALCRECT), 3 * fm_->height());
+  EXPECT_EQ(measured.Width(), 2 * tab + Width("g"));
+  CRect right(0, 0, 300, 0);
+  dc.DrawText("\tdef", right, DT_EXPANDTABS | DT_SINGLELINE | DT_CALCRECT);
+  EXPECT_EQ(right.Width(), tab + Width("def"));
+  CRect plain(0, 0, 300, 0);
+  dc.DrawText("ab\tc", plain, DT_SINGLELINE | DT_CALCRECT);
+  EXPECT_EQ(plain.Width(), Width(QString::fromLatin1("ab\tc")));
 }
 
 }  // namespace
