@@ -1,5 +1,5 @@
-// The table view's life, commands, update handlers and printing; the tables
-// themselves are built in table_view_tables.cpp.
+// The table view's life, commands and update handlers; the tables themselves
+// are built in table_view_tables.cpp, the printing is in table_view_print.cpp.
 
 #include "viewer/table_view.h"
 
@@ -126,18 +126,4 @@ void CTableView::OnUpdateEditCopy(CCmdUI* pCmdUI) const {
 
 void CTableView::OnUpdateEditSelectAll(CCmdUI* pCmdUI) const {
   pCmdUI->Enable(m_pGrid != nullptr && m_pGrid->GetRowCount() > 1);
-}
-
-void CTableView::OnBeginPrinting(CDC* pDC, PrintInfo* pInfo) {
-  if (m_pGrid != nullptr) m_pGrid->OnBeginPrinting(pDC, pInfo);
-}
-
-void CTableView::OnPrint(CDC* pDC, PrintInfo* pInfo) {
-  // The report reads document, page and totals from the printing view.
-  pInfo->m_lpUserData = this;
-  if (m_pGrid != nullptr) m_pGrid->OnPrint(pDC, pInfo);
-}
-
-void CTableView::OnEndPrinting(CDC* pDC, PrintInfo* pInfo) {
-  if (m_pGrid != nullptr) m_pGrid->OnEndPrinting(pDC, pInfo);
 }

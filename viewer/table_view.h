@@ -21,7 +21,9 @@
 // update and after the node settings) and routes its commands to the handlers
 // below, asking the update handlers for the actions' states (viewer/command_ui.h).
 // Printing goes through the view's print operations (zv::PrintClient) to the
-// grid's; the print job's user data is the printing view.
+// grid's report; the print job's user data is the view's zv::ReportSource (its
+// document, show type, page and totals). The frame's print and preview commands
+// call PrintReport and PreviewReport with the program's printer.
 //
 // User-interface thread only.
 
@@ -33,6 +35,9 @@
 #include "grid/gdi_font.h"
 #include "grid/print_driver.h"
 #include "viewer/command_ui.h"
+#include "viewer/report_source.h"
+
+class QPrinter;
 
 class CViewerGridCtrl;
 class CZEVViewDoc;
@@ -97,8 +102,18 @@ class CTableView : public QWidget, public zv::PrintClient {
   void OnUpdateEditCopy(CCmdUI* pCmdUI) const;
   void OnUpdateEditSelectAll(CCmdUI* pCmdUI) const;
 
-  // Print operations (zv::PrintPages calls them); OnPrint hands the job this view
-  // as its user data.
+  // The report on the printer (set up by the print dialog). A table wider than
+  // the paper's drawing area is printed only when the user agrees to lose the
+  // columns past its right edge. False when nothing was printed.
+  bool PrintReport(QPrinter& printer);
+  // The print preview of the report; the page as it is, without the question.
+  // Answers the dialog's result.
+  int PreviewReport(QPrinter& printer, QWidget* parent = nullptr);
+  // What the report is made from: this view's document, show type, page and totals.
+  zv::ReportSource PrintSource() const;
+
+  // Print operations (zv::PrintPages calls them); each puts the view's
+  // zv::ReportSource into the job's user data.
   void OnBeginPrinting(CDC* pDC, PrintInfo* pInfo) override;
   void OnPrint(CDC* pDC, PrintInfo* pInfo) override;
   void OnEndPrinting(CDC* pDC, PrintInfo* pInfo) override;
@@ -129,4 +144,6 @@ class CTableView : public QWidget, public zv::PrintClient {
   int m_nNormalHours = 0;
   int m_nNoCountHours = 0;
   int m_nErrorBits = 0;
+  // The print job's user data, made at the job's start.
+  zv::ReportSource m_PrintSource;
 };

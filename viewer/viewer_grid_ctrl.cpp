@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "platform/qt/qt_text.h"
+#include "viewer/report_printer.h"
 #include "viewer/text_width.h"
 
 CViewerGridCtrl::CViewerGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
-    : CGridCtrl(nRows, nCols, nFixedRows, nFixedCols) {}
+    : CGridCtrl(nRows, nCols, nFixedRows, nFixedCols), m_pReport(std::make_unique<zv::ReportPrinter>(*this)) {}
 
 CViewerGridCtrl::~CViewerGridCtrl() = default;
 
@@ -107,3 +108,26 @@ QMimeData* CViewerGridCtrl::CopySelectionText() {
 }
 
 void CViewerGridCtrl::OnRButtonUp(CPoint point, Qt::KeyboardModifiers /*modifiers*/) { RequestContextMenu(point); }
+
+void CViewerGridCtrl::OnBeginPrinting(CDC* pDC, PrintInfo* pInfo) { m_pReport->OnBeginPrinting(pDC, pInfo); }
+void CViewerGridCtrl::OnPrint(CDC* pDC, PrintInfo* pInfo) { m_pReport->OnPrint(pDC, pInfo); }
+void CViewerGridCtrl::OnEndPrinting(CDC* pDC, PrintInfo* pInfo) { m_pReport->OnEndPrinting(pDC, pInfo); }
+void CViewerGridCtrl::PrintHeader(CDC* pDC, PrintInfo* pInfo) { m_pReport->PrintHeader(pDC, pInfo); }
+void CViewerGridCtrl::PrintFooter(CDC* pDC, PrintInfo* pInfo) { m_pReport->PrintFooter(pDC, pInfo); }
+int CViewerGridCtrl::PrintDataPageHeader(CDC* pDC, PrintInfo* pInfo) {
+  return m_pReport->PrintDataPageHeader(pDC, pInfo);
+}
+int CViewerGridCtrl::PrintSettingsPage(CDC* pDC, PrintInfo* pInfo) { return m_pReport->PrintSettingsPage(pDC, pInfo); }
+int CViewerGridCtrl::PrintPeriodReadings(CDC* pDC, PrintInfo* pInfo) {
+  return m_pReport->PrintPeriodReadings(pDC, pInfo);
+}
+int CViewerGridCtrl::PrintHeadingRows(CDC* pDC, PrintInfo* pInfo) { return m_pReport->PrintHeadingRows(pDC, pInfo); }
+void CViewerGridCtrl::PrintCell(CDC* pDC, int nRow, int nCol, const CRect& rect) {
+  m_pReport->PrintCell(pDC, nRow, nCol, rect);
+}
+void CViewerGridCtrl::PrintHeaderCell(CDC* pDC, int nRow, int nCol, const CRect& rect) {
+  m_pReport->PrintHeaderCell(pDC, nRow, nCol, rect);
+}
+void CViewerGridCtrl::PrintCellFrame(CDC* pDC, bool notFirstRow, bool notFirstColumn, const CRect& rect) {
+  zv::ReportPrinter::PrintCellFrame(pDC, notFirstRow, notFirstColumn, rect);
+}

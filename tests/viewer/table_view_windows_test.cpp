@@ -109,27 +109,29 @@ TEST_F(TableViewTest, FailedSaveKeepsTheSchemePending) {
   EXPECT_EQ(doc.recompute, 1);
 }
 
-TEST_F(TableViewTest, PrintsThroughTheGridWithTheViewAsUserData) {
+TEST_F(TableViewTest, PrintsThroughTheGridWithTheViewsRecordAsUserData) {
   ASSERT_TRUE(Open(TwoDays(), At(2024, 3, 1), At(2024, 3, 2)));
   CTableView& view = NewView(CTableView::kDaily);
   const std::string pdf = dir.path() + "/table.pdf";
   {
     QPrinter printer(QPrinter::HighResolution);
     zv::test::SetUpPdfPrinter(printer, pdf, 300);
-    // The job's user data reaches the view as the view itself.
+    // The job's user data is the view's record of what it shows.
     struct Spy : zv::PrintClient {
       CTableView* view;
-      void* seen = nullptr;
+      zv::ReportSource seen;
       explicit Spy(CTableView* v) : view(v) {}
       void OnBeginPrinting(CDC* dc, PrintInfo* info) override { view->OnBeginPrinting(dc, info); }
       void OnPrint(CDC* dc, PrintInfo* info) override {
         view->OnPrint(dc, info);
-        seen = info->m_lpUserData;
+        seen = *static_cast<const zv::ReportSource*>(info->m_lpUserData);
       }
       void OnEndPrinting(CDC* dc, PrintInfo* info) override { view->OnEndPrinting(dc, info); }
     } spy(&view);
     ASSERT_TRUE(zv::PrintPages(printer, spy));
-    EXPECT_EQ(spy.seen, &view);
+    EXPECT_EQ(spy.seen.document, &doc);
+    EXPECT_EQ(spy.seen.showType, CTableView::kDaily);
+    EXPECT_EQ(spy.seen.normalHours, view.GetNormalHours());
   }
   std::string text;
   for (const std::string& page : zv::test::PdfPages(pdf)) text += page;
