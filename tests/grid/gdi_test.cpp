@@ -250,6 +250,25 @@ TEST_F(DrawTextTest, TextIsClippedOrElidedUnlessNoClip) {
   EXPECT_GT(elided.right, rect.left + rect.Width() / 2);
 }
 
+// What the recording device tells of a cut text: the run was drawn clipped.
+TEST_F(DrawTextTest, ClippedTextIsRecordedAsClipped) {
+  zv::test::RecordingDevice device(96, 100, 50);
+  {
+    QPainter painter(&device);
+    CDC dc(&painter);
+    dc.SelectObject(&font_);
+    CRect narrow(10, 10, 20, 40);
+    dc.DrawText("WWWWWW", narrow, DT_SINGLELINE | DT_CENTER);
+    CRect wide(10, 10, 300, 40);
+    dc.DrawText("VVV", wide, DT_SINGLELINE | DT_CENTER);
+    dc.DrawText("XXXXXX", narrow, DT_SINGLELINE | DT_NOCLIP);
+  }
+  ASSERT_EQ(device.Texts().size(), 3u);
+  EXPECT_TRUE(device.Find("WWWWWW")->clipped);
+  EXPECT_FALSE(device.Find("VVV")->clipped);
+  EXPECT_FALSE(device.Find("XXXXXX")->clipped);
+}
+
 TEST_F(DrawTextTest, OpaqueModeFillsTheTextBox) {
   Canvas canvas(100, 40);
   canvas.dc()->SelectObject(&font_);

@@ -23,7 +23,10 @@ class RecordingDevice::Engine : public QPaintEngine {
   Type type() const override { return QPaintEngine::User; }
 
   void updateState(const QPaintEngineState& state) override {
-    if (state.state() & QPaintEngine::DirtyTransform) transform_ = state.transform();
+    const QPaintEngine::DirtyFlags flags = state.state();
+    if (flags & QPaintEngine::DirtyTransform) transform_ = state.transform();
+    if (flags & (QPaintEngine::DirtyClipEnabled | QPaintEngine::DirtyClipRegion | QPaintEngine::DirtyClipPath))
+      clipped_ = state.isClipEnabled() && state.clipOperation() != Qt::NoClip;
   }
 
   void drawTextItem(const QPointF& p, const QTextItem& item) override {
@@ -42,6 +45,7 @@ class RecordingDevice::Engine : public QPaintEngine {
     run.height = fm.height() * scaleY;
     run.pixelSize = font.pixelSize();
     run.weight = font.weight();
+    run.clipped = clipped_;
     device_->texts_.push_back(run);
   }
 
@@ -85,6 +89,7 @@ class RecordingDevice::Engine : public QPaintEngine {
  private:
   RecordingDevice* device_;
   QTransform transform_;
+  bool clipped_ = false;
 };
 
 RecordingDevice::RecordingDevice(int dpi, double widthMm, double heightMm)

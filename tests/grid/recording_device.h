@@ -31,6 +31,7 @@ struct TextRun {
   double height = 0;    // the font's line height
   int pixelSize = 0;    // the font's size in logical units
   int weight = 400;     // as LOGFONT counts it
+  bool clipped = false; // drawn with clipping on (a text cut to its rectangle)
   std::string Utf8() const { return text.toStdString(); }
 };
 
