@@ -85,6 +85,8 @@ void ReportPrinter::OnPrint(CDC* pDC, PrintInfo* pInfo) {
   // Black, not the desktop's window-text colour, which may be light.
   const COLORREF oldColour = pDC->SetTextColor(RGB(0, 0, 0));
   const CPen* oldPen = pDC->SelectStockObject(BLACK_PEN);
+  // Texts never paint a box of their own over the lines around them.
+  const int oldMode = pDC->SetBkMode(TRANSPARENT);
   SetReportMapping(pDC);
   pageWidth_ = 10 * pDC->GetDeviceCaps(HORZSIZE);
   pageHeight_ = 10 * pDC->GetDeviceCaps(VERTSIZE);
@@ -109,6 +111,7 @@ void ReportPrinter::OnPrint(CDC* pDC, PrintInfo* pInfo) {
 
   pDC->SetWindowOrg(0, 0);
   pDC->SelectObject(oldPen);
+  pDC->SetBkMode(oldMode);
   pDC->SetTextColor(oldColour);
   pDC->SelectObject(oldFont);
 }

@@ -46,6 +46,18 @@ class RecordingDevice::Engine : public QPaintEngine {
     run.pixelSize = font.pixelSize();
     run.weight = font.weight();
     run.clipped = clipped_;
+    // Qt draws a text in one item per script (Latin, Cyrillic, ...): an item that
+    // goes on where the last one ended on its line belongs to the same run.
+    if (!device_->texts_.empty()) {
+      TextRun& last = device_->texts_.back();
+      if (last.page == run.page && last.baseline == run.baseline && last.pixelSize == run.pixelSize &&
+          last.weight == run.weight && last.clipped == run.clipped &&
+          std::abs(last.left + last.width - run.left) <= 2 * scaleX) {
+        last.text += run.text;
+        last.width = run.left + run.width - last.left;
+        return;
+      }
+    }
     device_->texts_.push_back(run);
   }
 

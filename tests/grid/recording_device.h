@@ -20,7 +20,8 @@
 namespace zv::test {
 
 // One run of text: where its first character's cell starts and how far it
-// reaches, in device pixels.
+// reaches, in device pixels. The pieces Qt draws a text in (one per script)
+// are joined into one run where each goes on from the end of the one before.
 struct TextRun {
   int page = 1;
   QString text;
