@@ -6,12 +6,12 @@
 #include <optional>
 #include <utility>
 
+#include "grid/wait_cursor.h"
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "platform/text_lines.h"
-#include "viewer/wait_cursor.h"
 
 namespace {
 

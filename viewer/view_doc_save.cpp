@@ -14,12 +14,12 @@
 
 #include "data/error_reevaluation.h"
 #include "data/node_file_name.h"
+#include "grid/wait_cursor.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/qt/message_box.h"
 #include "platform/text_lines.h"
 #include "viewer/view_doc.h"
-#include "viewer/wait_cursor.h"
 
 namespace {
 
