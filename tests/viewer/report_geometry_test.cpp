@@ -186,6 +186,31 @@ TEST_F(ReportTest, CellLinesStartOnTheRowAbove) {
   }
 }
 
+// A page without any reading column keeps the readings table's title and the
+// height of its five rows, with nothing drawn in them.
+TEST_F(ReportTest, ReadingsTableWithoutReadingColumns) {
+  zv::sim::NodeFileSpec spec = TwoDays();
+  spec.header.Set("DATAPRINT1", "T1\tT2\tP1\tEC");
+  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  CTableView& view = NewView(CTableView::kDaily);
+  RecordingDevice device;
+  ASSERT_TRUE(Record(view, device));
+  const TextRun* readings = device.Find("Показания вычислителя на конец и начало периода");
+  const TextRun* title = device.Find("Среднесуточные показания");
+  ASSERT_NE(readings, nullptr);
+  ASSERT_NE(title, nullptr);
+  const int cy2 = ArialHeight(24);
+  EXPECT_EQ(title->top, Bottom(*readings) + 5 * (cy2 + cy2 / 3 - 1) + 30);
+  for (const LineSegment& l : device.Lines())
+    if (l.page == 1) {
+      EXPECT_FALSE(l.y1 > Bottom(*readings) - 1 && l.y2 < title->top) << l.x1 << " " << l.y1;
+    }
+  for (const TextRun& run : device.Texts())
+    if (run.page == 1) {
+      EXPECT_FALSE(run.top >= Bottom(*readings) && Bottom(run) <= title->top) << run.Utf8();
+    }
+}
+
 // Landscape rows are cy1 + 6 high; the page's own sizes give area and bands.
 TEST_F(ReportTest, LandscapeRowsAndBands) {
   ASSERT_TRUE(Open(TwoDays(), At(2024, 3, 1), At(2024, 3, 2)));
