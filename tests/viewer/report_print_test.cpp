@@ -54,7 +54,7 @@ void KeepLabelledRows(CTableView& view, int count) {
 // What one recorded page carries.
 struct PageContent {
   std::vector<std::string> labels;  // the body rows' labels, top to bottom
-  double lastRowBottom = 0;         // the bottom of the last body row's label
+  double lowestLine = 0;            // the lowest line of the tables (not a band rule)
   int sheets = 0;                   // "Лист ..." texts
   std::string sheet;                // the last of them
   int closings = 0;                 // the closing block's last line
@@ -68,7 +68,6 @@ std::vector<PageContent> Contents(const RecordingDevice& device) {
     PageContent& page = pages[static_cast<size_t>(run.page - 1)];
     if (IsLabel(run)) {
       page.labels.push_back(run.Utf8());
-      page.lastRowBottom = std::max(page.lastRowBottom, Bottom(run));
     }
     if (run.Utf8().rfind("Лист ", 0) == 0) {
       ++page.sheets;
@@ -79,7 +78,12 @@ std::vector<PageContent> Contents(const RecordingDevice& device) {
       page.closing = &run;
     }
   }
-  for (const LineSegment& line : device.Lines()) ++pages[static_cast<size_t>(line.page - 1)].lines;
+  for (const LineSegment& line : device.Lines()) {
+    PageContent& page = pages[static_cast<size_t>(line.page - 1)];
+    ++page.lines;
+    // The band rules run from the page's left edge, the tables from the margin.
+    if (line.x1 > 0) page.lowestLine = std::max(page.lowestLine, line.y2);
+  }
   return pages;
 }
 
@@ -173,14 +177,14 @@ TEST_F(ReportPagesTest, RowsAndClosingBlockFallIntoPages) {
       EXPECT_EQ(page.sheet, zv::StrFormat("Лист %d из %d", p, count)) << "page " << p;
       ASSERT_EQ(static_cast<int>(page.labels.size()), c.rowsPerPage[static_cast<size_t>(p - 1)]) << "page " << p;
       for (const std::string& label : page.labels) EXPECT_EQ(label, Label(next++)) << "page " << p;
-      EXPECT_LE(page.lastRowBottom, kLimit) << "page " << p;
+      EXPECT_LE(page.lowestLine, kLimit) << "page " << p;
       EXPECT_EQ(page.closings, p == count ? 1 : 0) << "page " << p;
     }
     EXPECT_EQ(next, c.rows + 1);
     const PageContent& last = pages.back();
     ASSERT_NE(last.closing, nullptr);
     EXPECT_LE(Bottom(*last.closing), kLimit);
-    EXPECT_GT(last.closing->top, last.lastRowBottom);
+    EXPECT_GT(last.closing->top, last.lowestLine);
     // A page of the block alone draws no table: the band rules are its only lines.
     EXPECT_EQ(last.lines == 2, c.closingAlone) << last.lines;
     if (c.closingAlone) {
