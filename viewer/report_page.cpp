@@ -31,8 +31,9 @@ bool Vertical(int lines) { return lines == GVL_VERT || lines == GVL_BOTH; }
 
 // The lines of one printed grid cell: along its bottom (from its neighbour's
 // line except in the first column) and, for the first row, its top; along its
-// right edge (from the line above except in the first row printed) and, for the
-// first column, its left edge.
+// right edge and, for the first column, its left edge, from the cell's top in the
+// first row printed and from the bottom line of the row above (one unit below the
+// cell's top) in every other, so that no line is drawn twice.
 void GridCellLines(CDC* pDC, int lines, const CRect& r, bool firstRow, bool firstColumn, bool topLine) {
   if (Horizontal(lines)) {
     const int from = firstColumn ? r.left : r.left - 1;
@@ -40,7 +41,7 @@ void GridCellLines(CDC* pDC, int lines, const CRect& r, bool firstRow, bool firs
     if (topLine) Line(pDC, from, r.top, r.right, r.top);
   }
   if (Vertical(lines)) {
-    const int from = firstRow ? r.top : r.top - 1;
+    const int from = firstRow ? r.top : r.top + 1;
     Line(pDC, r.right, from, r.right, r.bottom);
     if (firstColumn) Line(pDC, r.left, from, r.left, r.bottom);
   }
@@ -169,7 +170,8 @@ void ReportPrinter::PrintCellFrame(CDC* pDC, bool notFirstRow, bool notFirstColu
   const int from = notFirstColumn ? rect.left - 1 : rect.left;
   Line(pDC, from, rect.bottom, rect.right, rect.bottom);
   if (!notFirstRow) Line(pDC, from, rect.top, rect.right, rect.top);
-  const int up = notFirstRow ? rect.top - 1 : rect.top;
+  // Below the line of the row above, which ends where this cell starts.
+  const int up = notFirstRow ? rect.top + 1 : rect.top;
   Line(pDC, rect.right, up, rect.right, rect.bottom);
   if (!notFirstColumn) Line(pDC, rect.left, up, rect.left, rect.bottom);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -134,6 +135,80 @@ TEST_F(ReportTest, PortraitPageInTenthsOfAMillimetre) {
   ASSERT_NE(day, nullptr);
   EXPECT_EQ(day->pixelSize, 21);
   EXPECT_NEAR(day->top, bodyTop - 1 + ((h - 1) - cy1) / 2, 1);
+}
+
+// Neighbouring cells share their lines: a cell's side lines start on the line
+// of the row above (the grid's rows overlap it by a unit) or just below it (the
+// readings table's rows meet), so no stretch of a line is drawn twice.
+TEST_F(ReportTest, CellLinesStartOnTheRowAbove) {
+  ASSERT_TRUE(Open(TwoDays(), At(2024, 3, 1), At(2024, 3, 2)));
+  CTableView& view = NewView(CTableView::kDaily);
+  RecordingDevice device;
+  ASSERT_TRUE(Record(view, device));
+  const TextRun* readings = device.Find("Показания вычислителя на конец и начало периода");
+  const TextRun* title = device.Find("Среднесуточные показания");
+  ASSERT_NE(readings, nullptr);
+  ASSERT_NE(title, nullptr);
+  struct Table {
+    const char* what;
+    double from, to;
+    int gap;  // from the end of one side line to the start of the next one down
+    // Where a new part of the table starts at its own top: the readings below
+    // the two heading rows (drawing their top line), the body rows below the
+    // heading rows (one unit above their bottom line).
+    double partTop;
+    int partGap;
+  };
+  const CViewerGridCtrl& grid = *view.GetGrid();
+  const double headingsBottom = Bottom(*title) + 3 * grid.GetRowHeight(0) + 3 * grid.GetRowHeight(1) - 4;
+  const int cy2 = ArialHeight(24);
+  const Table tables[] = {
+      {"readings", Bottom(*readings), title->top, 1, Bottom(*readings) + 2 * (cy2 + cy2 / 3 - 1), 0},
+      {"grid", Bottom(*title) - 1, 2910, 0, headingsBottom, -1},
+  };
+  for (const Table& table : tables) {
+    std::vector<LineSegment> sides;
+    for (const LineSegment& l : device.Lines())
+      if (l.page == 1 && l.Vertical() && !l.Horizontal() && l.y1 >= table.from && l.y2 <= table.to) sides.push_back(l);
+    ASSERT_GT(sides.size(), 10u) << table.what;
+    std::sort(sides.begin(), sides.end(),
+              [](const LineSegment& a, const LineSegment& b) { return a.x1 != b.x1 ? a.x1 < b.x1 : a.y1 < b.y1; });
+    const std::vector<double> rows = RowLines(device, 1, 100, table.from, table.to);
+    for (size_t i = 0; i < sides.size(); ++i) {
+      // Every side line ends on a row's bottom line.
+      EXPECT_TRUE(std::find(rows.begin(), rows.end(), sides[i].y2) != rows.end()) << table.what << " " << i;
+      if (i > 0 && sides[i].x1 == sides[i - 1].x1) {
+        const int gap = sides[i - 1].y2 == table.partTop ? table.partGap : table.gap;
+        EXPECT_EQ(sides[i].y1 - sides[i - 1].y2, gap)
+            << table.what << " at x " << sides[i].x1 << ", y " << sides[i].y1;
+      }
+    }
+  }
+}
+
+// A page without any reading column keeps the readings table's title and the
+// height of its five rows, with nothing drawn in them.
+TEST_F(ReportTest, ReadingsTableWithoutReadingColumns) {
+  zv::sim::NodeFileSpec spec = TwoDays();
+  spec.header.Set("DATAPRINT1", "T1\tT2\tP1\tEC");
+  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  CTableView& view = NewView(CTableView::kDaily);
+  RecordingDevice device;
+  ASSERT_TRUE(Record(view, device));
+  const TextRun* readings = device.Find("Показания вычислителя на конец и начало периода");
+  const TextRun* title = device.Find("Среднесуточные показания");
+  ASSERT_NE(readings, nullptr);
+  ASSERT_NE(title, nullptr);
+  const int cy2 = ArialHeight(24);
+  EXPECT_EQ(title->top, Bottom(*readings) + 5 * (cy2 + cy2 / 3 - 1) + 30);
+  for (const LineSegment& l : device.Lines())
+    if (l.page == 1) {
+      EXPECT_FALSE(l.y1 > Bottom(*readings) - 1 && l.y2 < title->top) << l.x1 << " " << l.y1;
+    }
+  for (const TextRun& run : device.Texts())
+    if (run.page == 1) {
+      EXPECT_FALSE(run.top >= Bottom(*readings) && Bottom(run) <= title->top) << run.Utf8();
+    }
 }
 
 // Landscape rows are cy1 + 6 high; the page's own sizes give area and bands.
