@@ -2,6 +2,7 @@
 // and damaged files, the open step by extension with autostart, new nodes that
 // never empty a file, Save and Save As, and nodes that outlive the group.
 
+#include <QFileDialog>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -21,6 +22,7 @@
 #include "tests/sim/node_file_generator.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
+#include "tests/viewer/modal_answer.h"
 
 namespace {
 
@@ -435,6 +437,29 @@ TEST_F(ZevModemDocTest, NodesHeldOutsideOutliveTheGroup) {
   EXPECT_EQ(doc_.RemoveNode(c->id()), nullptr);
   EXPECT_EQ(DocPaths(), std::vector<std::string>{b});
   EXPECT_EQ(doc_.FindNode(d->id()), d);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ZevModemDocTest, SaveAsAsksThroughTheFileDialog) {
+  doc_.AddNodeFile(dir_.File("00001_A.zev"));
+  QStringList filters;
+  QString title;
+  const bool answered = zv::test::AnswerModal<QFileDialog>(
+      [&] { EXPECT_TRUE(doc_.SaveAs()); },
+      [&](QFileDialog& dialog) {
+        title = dialog.windowTitle();
+        filters = dialog.nameFilters();
+        dialog.selectFile(Q(dir_.File("chosen")));
+        static_cast<QDialog&>(dialog).accept();  // QFileDialog::accept takes the name
+      });
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(title, U("Сохранить как"));
+  EXPECT_EQ(filters, QStringList{U("ZEVModem Files (*.gr)")});
+  EXPECT_EQ(doc_.path(), dir_.File("chosen.gr"));
+  EXPECT_EQ(zv::test::TempDir::Read(dir_.File("chosen.gr")), zv::GroupFileBytes({dir_.File("00001_A.zev")}));
 }
 
 }  // namespace
