@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "data/data_header.h"
 #include "modem/dialog_exchange.h"
@@ -193,15 +194,22 @@ void CNodeProperties::OnOK() {
   if (!header) return;
   const int link = link_->currentIndex();
 
-  // The numbers of the shown link must be valid; those of a hidden link are
-  // taken when they are numbers and otherwise stay as they were.
-  auto hour = [&](QLineEdit* edit, int id, int* value) {
-    if (ShownForLink(id, link)) return zv::ReadIntEditInRange(edit, 0, 24, value);
-    zv::ParseDialogInt(edit->text(), value);
-    return true;
+  // The numbers of the shown link must be valid. Those of a hidden link cannot
+  // be refused (their edits cannot take the focus): they are taken when they are
+  // numbers within the same limits and otherwise stay as they were, so a value
+  // typed before the link was changed never reaches the header out of range.
+  auto take_hidden = [](QLineEdit* edit, int min, int max, int* value) {
+    int number = 0;
+    if (zv::ParseDialogInt(edit->text(), &number) && number >= min && number <= max) *value = number;
   };
   int from = intercept_from_, to = intercept_to_, port = port_;
-  if (!hour(from_, 1057, &from) || !hour(to_, 1058, &to)) return;
+  if (ShownForLink(1057, link)) {
+    if (!zv::ReadIntEditInRange(from_, 0, 24, &from) || !zv::ReadIntEditInRange(to_, 0, 24, &to)) return;
+  } else {
+    take_hidden(from_, 0, 24, &from);
+    take_hidden(to_, 0, 24, &to);
+  }
+  // 0 and below store the default port.
   if (ShownForLink(1062, link)) {
     if (!zv::ReadIntEdit(port_edit_, &port)) return;
     if (port > 65535) {
@@ -209,7 +217,7 @@ void CNodeProperties::OnOK() {
       return;
     }
   } else {
-    zv::ParseDialogInt(port_edit_->text(), &port);
+    take_hidden(port_edit_, std::numeric_limits<int>::min(), 65535, &port);
   }
   intercept_from_ = from;
   intercept_to_ = to;

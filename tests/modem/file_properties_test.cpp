@@ -1,10 +1,12 @@
 // The program settings dialog: the defaults shown without a profile, the nine
 // values written in order and read back, refusals and unusual stored values.
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +17,7 @@
 #include "platform/cp1251.h"
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
+#include "tests/viewer/modal_answer.h"
 
 namespace {
 
@@ -104,15 +107,60 @@ TEST_F(FilePropertiesTest, NineValuesWrittenInOrderAndReadBack) {
     at = next;
   }
 
-  // A second dialog shows what was stored.
+  // A second dialog shows all nine as stored.
   CFileProperties again;
   again.OnInitDialog();
-  EXPECT_EQ(qobject_cast<QLineEdit*>(again.Control(1000))->text(), "7");
-  EXPECT_EQ(qobject_cast<QLineEdit*>(again.Control(1004))->text(), U("AT&F,E0 Ж"));
-  EXPECT_TRUE(qobject_cast<QAbstractButton*>(again.Control(1003))->isChecked());
-  EXPECT_FALSE(qobject_cast<QAbstractButton*>(again.Control(1009))->isChecked());
-  EXPECT_TRUE(qobject_cast<QAbstractButton*>(again.Control(1050))->isChecked());
-  EXPECT_FALSE(qobject_cast<QAbstractButton*>(again.Control(1051))->isChecked());
+  auto edit = [&](int id) { return qobject_cast<QLineEdit*>(again.Control(id))->text(); };
+  auto checked = [&](int id) { return qobject_cast<QAbstractButton*>(again.Control(id))->isChecked(); };
+  EXPECT_EQ(edit(1000), "7");
+  EXPECT_EQ(edit(1001), "-3");
+  EXPECT_EQ(edit(1002), "10");
+  EXPECT_EQ(edit(1004), U("AT&F,E0 Ж"));
+  EXPECT_EQ(edit(1005), "AT+CBST=7,0,1");
+  EXPECT_TRUE(checked(1003));
+  EXPECT_FALSE(checked(1009));
+  EXPECT_FALSE(checked(1008));
+  EXPECT_TRUE(checked(1050));
+  EXPECT_FALSE(checked(1051));
+}
+
+// Esc and the close box cancel: nothing is written.
+TEST_F(FilePropertiesTest, EscapeAndTheCloseBoxWriteNothing) {
+  for (bool escape : {true, false}) {
+    SCOPED_TRACE(escape);
+    CFileProperties dlg;
+    dlg.OnInitDialog();
+    dlg.show();
+    qobject_cast<QLineEdit*>(dlg.Control(1000))->setText("9");
+    if (escape) {
+      QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+      QApplication::sendEvent(&dlg, &key);
+    } else {
+      EXPECT_TRUE(dlg.close());
+    }
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(profile_.Has("Settings", "PortModem"));
+  }
+}
+
+// DoModal fills the controls from the profile; Enter writes them.
+TEST_F(FilePropertiesTest, DoModalShowsTheProfileAndEnterWritesIt) {
+  profile_.WriteInt("Settings", "MaxTrys", 6);
+  QString shown;
+  const bool answered = zv::test::AnswerModal<CFileProperties>(
+      [&] { EXPECT_EQ(dlg_.DoModal(), QDialog::Accepted); },
+      [&](CFileProperties& d) {
+        shown = qobject_cast<QLineEdit*>(d.Control(1002))->text();
+        qobject_cast<QLineEdit*>(d.Control(1000))->setText("4");
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(d.Control(1000), &enter);
+      });
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(shown, "6");
+  EXPECT_EQ(profile_.GetInt("Settings", "PortModem", 0), 4);
+  EXPECT_EQ(profile_.GetInt("Settings", "MaxTrys", 0), 6);
+  EXPECT_EQ(profile_.GetInt("Settings", "ModemDialByTone", 0), 1);
 }
 
 TEST_F(FilePropertiesTest, ANumberEditWithoutANumberKeepsTheDialogOpen) {

@@ -17,6 +17,7 @@
 #include "modem/node_properties.h"
 #include "platform/cp1251.h"
 #include "platform/qt/message_box.h"
+#include "tests/viewer/modal_answer.h"
 
 namespace {
 
@@ -288,6 +289,38 @@ TEST_F(NodePropertiesTest, ControlsShownPerLink) {
     EXPECT_TRUE(none.Control(id)->isHidden()) << id;
 }
 
+// Values typed in the edits of one link and then hidden by a change of link:
+// a number within limits is taken, anything else leaves the stored value.
+TEST_F(NodePropertiesTest, ValuesTypedBeforeALinkChange) {
+  Open(kPstnNode);
+  Edit(1057)->setText("7");
+  Edit(1058)->setText("123");  // five digits in INTRC if taken
+  Link()->setCurrentIndex(2);
+  Edit(1062)->setText("70000");
+  Link()->setCurrentIndex(1);
+  ASSERT_TRUE(Ok());
+  EXPECT_TRUE(messages_.requests().empty());
+  EXPECT_EQ(Key("MODEM"), "2");
+  EXPECT_EQ(Key("INTRC"), "0722");
+  EXPECT_EQ(Key("IPPORT"), "4001");
+
+  CNode node;
+  node.header.SetString("MODEM", "1");
+  node.header.SetString("INTRC", "0822");
+  CNodeProperties dlg;
+  dlg.header = &node.header;
+  dlg.OnInitDialog();
+  dlg.show();
+  qobject_cast<QLineEdit*>(dlg.Control(1057))->setText("-1");
+  qobject_cast<QLineEdit*>(dlg.Control(1058))->setText("x");
+  qobject_cast<QComboBox*>(dlg.Control(1054))->setCurrentIndex(2);
+  qobject_cast<QLineEdit*>(dlg.Control(1062))->setText("-5");
+  dlg.OnOK();
+  ASSERT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(node.header.GetString("INTRC"), "0822");
+  EXPECT_EQ(node.header.GetString("IPPORT"), "23");
+}
+
 TEST_F(NodePropertiesTest, EnterIsOkAndEscapeCancels) {
   Open(kPstnNode);
   Edit(1052)->setText("777");
@@ -297,6 +330,14 @@ TEST_F(NodePropertiesTest, EnterIsOkAndEscapeCancels) {
   EXPECT_FALSE(dlg_.isVisible());
   EXPECT_EQ(Key("PHONE"), "8-812-555");
 
+  // The close box cancels too.
+  dlg_.OnInitDialog();
+  dlg_.show();
+  Edit(1052)->setText("777");
+  EXPECT_TRUE(dlg_.close());
+  EXPECT_EQ(dlg_.result(), QDialog::Rejected);
+  EXPECT_EQ(Key("PHONE"), "8-812-555");
+
   dlg_.OnInitDialog();
   dlg_.show();
   Edit(1052)->setText("777");
@@ -304,6 +345,33 @@ TEST_F(NodePropertiesTest, EnterIsOkAndEscapeCancels) {
   QApplication::sendEvent(&dlg_, &enter);
   EXPECT_EQ(dlg_.result(), QDialog::Accepted);
   EXPECT_EQ(Key("PHONE"), "777");
+}
+
+// The whole command as the status view runs it: DoModal fills the controls
+// from the header, Enter in the modal loop stores them.
+TEST_F(NodePropertiesTest, DoModalShowsTheHeaderAndOkStoresIt) {
+  node_.header.SetString("NAME", zv::W1251("Котельная 3"));
+  node_.header.SetString("MODEM", "3");
+  node_.header.SetString("IPADDRESS", "10.0.0.9");
+  dlg_.header = &node_.header;
+  QString shown;
+  int link = -2;
+  const bool answered = zv::test::AnswerModal<CNodeProperties>(
+      [&] { EXPECT_EQ(dlg_.DoModal(), QDialog::Accepted); },
+      [&](CNodeProperties& d) {
+        shown = qobject_cast<QLineEdit*>(d.Control(1006))->text();
+        link = qobject_cast<QComboBox*>(d.Control(1054))->currentIndex();
+        qobject_cast<QLineEdit*>(d.Control(1006))->setText(U("Котельная 4"));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(d.Control(1006), &enter);
+      });
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(shown, U("Котельная 3"));
+  EXPECT_EQ(link, 2);
+  EXPECT_EQ(Key("NAME"), zv::W1251("Котельная 4"));
+  EXPECT_EQ(Key("IPADDRESS"), "10.0.0.9");
+  EXPECT_EQ(Key("IPPORT"), "23");
+  EXPECT_EQ(dlg_.rename_flag, 1);
 }
 
 // The address control: four bytes in, four bytes out, empty fields 0.
