@@ -131,8 +131,10 @@ void CZEVViewApp::OnOpenRecentFile(int index) {
 void CZEVViewApp::OnFileSave(CZEVViewDoc* document) {
   if (document == nullptr) return;
   const QString path = QString::fromStdString(document->GetPathName());
+  // A file without its owner's write permission counts as read-only even where
+  // the user could write it anyway.
   const QFileInfo info(path);
-  if (info.exists() && info.isWritable()) {
+  if (info.exists() && info.isWritable() && (info.permissions() & QFileDevice::WriteOwner)) {
     document->OnSaveDocument(path.toStdString());
     return;
   }
