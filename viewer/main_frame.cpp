@@ -55,7 +55,11 @@ CMainFrame::CMainFrame(CZEVViewApp* app) : m_pApp(app) {
   m_begin = StampOf(ProfileTime(kDateBegin, now - kThirtyDays));
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+  // Windows still open die with the MDI area after this frame's own members:
+  // they no longer report to it.
+  for (CChildFrame* frame : m_frames) disconnect(frame, nullptr, this, nullptr);
+}
 
 DateStamp CMainFrame::StampOf(std::time_t t) {
   DateStamp d;

@@ -5,10 +5,12 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 
 #include "tests/viewer/viewer_app_fixture.h"
 #include "platform/profile.h"
+#include "viewer/about_dlg.h"
 #include "viewer/viewer_menus.h"
 #include "widgets/alpha_toolbar.h"
 
@@ -212,9 +214,34 @@ TEST_F(ViewerAppTest, NodeToolbarFollowsItsOwnView) {
 TEST_F(ViewerAppTest, StatusBarShowsTheIdlePromptAndThePeriodPane) {
   ASSERT_TRUE(Start());
   EXPECT_EQ(Frame().promptPane()->text().toStdString(), "Готов");
+  EXPECT_FALSE(Frame().promptPane()->isHidden());
+  // A button's prompt under the mouse, in a node window too, stands in the
+  // main status bar; then "Готов" again.
+  ASSERT_NE(Open(WriteNode("00012")), nullptr);
+  CAlphaToolBar& node = *Frame().ChildFrames()[0]->toolBar();
+  node.CommandAction(viewer_cmd::kShowJournal)->showStatusText(&node);
+  EXPECT_EQ(Frame().statusBar()->currentMessage().toStdString(), "Журнал изменения настроек");
+  EXPECT_TRUE(Frame().promptPane()->isHidden());
+  Frame().toolBar()->CommandAction(viewer_cmd::kViewPeriod)->showStatusText(Frame().toolBar());
+  EXPECT_EQ(Frame().statusBar()->currentMessage().toStdString(), "Период просмотра");
+  QStatusTipEvent none{QString()};
+  QApplication::sendEvent(Frame().toolBar(), &none);
+  EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
+  EXPECT_FALSE(Frame().promptPane()->isHidden());
   const QLabel& pane = *Frame().periodPane();
   EXPECT_GE(pane.minimumWidth(), pane.fontMetrics().horizontalAdvance(QString::fromUtf8("ПП 01.01.2007 - 01.02.2007")));
   EXPECT_EQ(pane.text(), Frame().PeriodText());
+}
+
+TEST_F(ViewerAppTest, AboutCommandShowsTheAboutBox) {
+  ASSERT_TRUE(Start());
+  std::string version;
+  ASSERT_TRUE(zv::test::AnswerModal<CAboutDlg>([this] { Frame().MenuAction(viewer_cmd::kAppAbout)->trigger(); },
+                                               [&](CAboutDlg& d) {
+                                                 version = d.versionLabel()->text().toStdString();
+                                                 d.accept();
+                                               }));
+  EXPECT_EQ(version, "ZEVView 2.744");
 }
 
 }  // namespace

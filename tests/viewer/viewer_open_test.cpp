@@ -46,6 +46,8 @@ TEST_F(ViewerAppTest, CommandLineOpensTheFileMadeAbsolute) {
   EXPECT_EQ(Frame().windowTitle().toStdString(), "ZEVView - 00012 Узел");
   EXPECT_TRUE(Frame().isVisible());
   EXPECT_EQ(RecentEntry(1), path);
+  // The workstation finds the viewer by a value the viewer never writes.
+  EXPECT_FALSE(zv::Profile(zv::kProgramZEVView).Has("Settings", "Path"));
   // The daily table of the default period: a row per day.
   EXPECT_GE(FirstColumn(*Frame().ActiveView()).size(), 30u);
 }
@@ -158,6 +160,19 @@ TEST_F(ViewerAppTest, DroppedFilesOpenOneByOne) {
   EXPECT_EQ(app->Documents()[0]->GetPathName(), a);
   EXPECT_EQ(app->Documents()[1]->GetPathName(), b);
   EXPECT_EQ(Frame().ActiveDocument(), app->Documents()[1]);
+
+  // Dropped on a window's table, with the text a file manager sends along: the
+  // grid takes no text drops, the frame opens the file.
+  const std::string c = WriteNode("00014", 40, "В");
+  QMimeData more;
+  more.setUrls({QUrl::fromLocalFile(QString::fromStdString(c))});
+  more.setText(QString::fromStdString(c));
+  QWidget* table = Frame().ActiveView()->GetGrid()->viewport();
+  QDragEnterEvent onTable(QPoint(10, 10), Qt::CopyAction, &more, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(table, &onTable);
+  QDropEvent dropOnTable(QPointF(10, 10), Qt::CopyAction, &more, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(table, &dropOnTable);
+  EXPECT_EQ(Titles(), (std::vector<std::string>{"00012 А", "00013 Б", "00014 В"}));
 }
 
 TEST_F(ViewerAppTest, OpenDialogOffersNodeFilesAndOpensTheChoice) {

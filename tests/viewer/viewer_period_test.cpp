@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <cstdint>
 #include <cstdlib>
@@ -145,6 +146,7 @@ TEST_F(PeriodTest, DialogShowsTheFramesPeriodAndItsTexts) {
     EXPECT_EQ(labels, (std::vector<std::string>{"Начало периода:", "Конец периода:"}));
     EXPECT_EQ(d.findChildren<QPushButton*>().size(), 1);  // OK only
     EXPECT_TRUE(d.beginEdit()->calendarPopup());
+    EXPECT_EQ(d.endEdit()->displayFormat(), QLocale().dateFormat(QLocale::LongFormat));
     EXPECT_EQ(d.beginEdit()->date(), QDate(2024, 3, 1));
     EXPECT_EQ(d.endEdit()->date(), QDate(2024, 3, 31));
     d.reject();
