@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QVBoxLayout>
 
+#include "viewer/program_icon.h"
 #include "viewer/table_view.h"
 #include "viewer/view_doc.h"
 #include "viewer/viewer_commands.h"
@@ -72,6 +73,7 @@ bool CChildFrame::OnCreate() {
   layout->addWidget(m_pView, 1);
   connect(m_pView, &CTableView::FrameMaximizeRequested, this, [this] { showMaximized(); });
   setWidget(body);
+  setWindowIcon(ProgramIcon());
   OnUpdateFrameTitle();
   return true;
 }

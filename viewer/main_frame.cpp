@@ -20,6 +20,7 @@
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
 #include "viewer/child_frame.h"
+#include "viewer/program_icon.h"
 #include "viewer/ranges_dlg.h"
 #include "viewer/table_view.h"
 #include "viewer/view_app.h"
@@ -72,6 +73,7 @@ DateStamp CMainFrame::StampOf(std::time_t t) {
 
 bool CMainFrame::OnCreate() {
   setObjectName(QStringLiteral("ZEVViewMainFrame"));
+  setWindowIcon(ProgramIcon());
   m_pMdiArea = new QMdiArea(this);
   setCentralWidget(m_pMdiArea);
   connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
