@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <filesystem>
@@ -18,6 +19,7 @@
 
 #include "tests/grid/print_test_support.h"
 #include "tests/viewer/viewer_app_fixture.h"
+#include "viewer/node_properties.h"
 #include "widgets/alpha_toolbar.h"
 
 // Qt's own way of offering a key to the shortcuts first (what its test library
@@ -87,6 +89,18 @@ TEST_F(WindowsTest, NewWindowShowsTheDocumentTwiceWithPagesOfTheirOwn) {
   EXPECT_EQ(Titles(), (std::vector<std::string>{"00012 Узел"}));
   EXPECT_EQ(Frame().windowTitle().toStdString(), "ZEVView - 00012 Узел");
   EXPECT_EQ(app->Documents().size(), 1u);
+}
+
+TEST_F(WindowsTest, NodeSettingsMaximiseTheWindowAgain) {
+  ASSERT_NE(StartWithNode(), nullptr);
+  CChildFrame& frame = *Frame().ChildFrames()[0];
+  frame.showNormal();
+  ASSERT_FALSE(frame.isMaximized());
+  ASSERT_TRUE(zv::test::AnswerModal<CNodeProperties>(
+      [&frame] { frame.toolBar()->CommandAction(viewer_cmd::kNodeSettings)->trigger(); },
+      [](CNodeProperties& d) { d.okButton()->click(); }));
+  EXPECT_TRUE(frame.isMaximized());
+  EXPECT_TRUE(messages.requests().empty());
 }
 
 TEST_F(WindowsTest, CascadeTileAndArrangeActOnTheWindows) {
