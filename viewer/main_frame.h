@@ -24,7 +24,6 @@
 // dropped on the window open one after the other.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <ctime>
 #include <map>
 #include <vector>
@@ -39,7 +38,6 @@ class CZEVViewApp;
 class CZEVViewDoc;
 class QLabel;
 class QMdiArea;
-class QMdiSubWindow;
 class QMenu;
 
 class CMainFrame : public QMainWindow, public PeriodSource {
@@ -122,7 +120,6 @@ class CMainFrame : public QMainWindow, public PeriodSource {
   QLabel* m_pPromptPane = nullptr;
   QLabel* m_pPeriodPane = nullptr;
   std::map<int, std::vector<QMenu*>> m_menus;  // by menu id
-  std::vector<QAction*> m_accelerators;
   int m_nCurrentMenu = 0;
   std::vector<CChildFrame*> m_frames;
 };

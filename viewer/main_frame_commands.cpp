@@ -157,7 +157,6 @@ void CMainFrame::AddAccelerators() {
     const UINT id = accelerator.id;
     connect(action, &QAction::triggered, this, [this, id] { OnAccelerator(id); });
     addAction(action);
-    m_accelerators.push_back(action);
   }
 }
 
