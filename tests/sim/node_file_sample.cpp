@@ -4,9 +4,10 @@
 //       two nodes up to the current hour: 00012 (V 4, a year, with its journal
 //       file, a gap of two days and some error codes) and 00345 (V 8, 90 days,
 //       flow-meter power control, the journal in its header)
-//   node_file_sample FOLDER --nodes K [--days D] [--version 8] [--workstation]
+//   node_file_sample FOLDER --nodes K [--days D] [--version 8] [--workstation] [--journal]
 //       K nodes 00101, 00102, ... of D days each (30 by default); --workstation
-//       adds the workstation's keys (PHONE, MODEM, ..., DATASHOW)
+//       adds the workstation's keys (PHONE, MODEM, ..., DATASHOW), --journal a
+//       journal file of twelve entries beside each node file
 //
 // Prints the paths written, one a line.
 #include <cstdio>
@@ -25,7 +26,7 @@ using zv::sim::NodeFileSpec;
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: node_file_sample FOLDER [--nodes K [--days D] [--version 4|8] [--workstation]]\n");
+               "usage: node_file_sample FOLDER [--nodes K [--days D] [--version 4|8] [--workstation] [--journal]]\n");
   return 2;
 }
 
@@ -74,7 +75,7 @@ int WriteDemo(const std::string& folder) {
   return Report(zv::sim::WriteNodeFile(folder, b)) ? 0 : 1;
 }
 
-int WriteNodes(const std::string& folder, int nodes, int days, int version, bool workstation) {
+int WriteNodes(const std::string& folder, int nodes, int days, int version, bool workstation, bool journal) {
   const DateStamp now = zv::sim::CurrentHour();
   for (int k = 1; k <= nodes; ++k) {
     NodeFileSpec spec;
@@ -84,6 +85,10 @@ int WriteNodes(const std::string& folder, int nodes, int days, int version, bool
     spec.data = zv::sim::HourlySeries::Ending(now, 24 * days);
     spec.data.seed = static_cast<uint64_t>(k);
     if (!Report(zv::sim::WriteNodeFile(folder, spec))) return 1;
+    if (journal &&
+        !Report(zv::sim::WriteJournalFile(folder, spec.header.Get("N"),
+                                          zv::sim::JournalFileBytes(zv::sim::SampleJournal(DaysBefore(now, 3), 12)))))
+      return 1;
   }
   return 0;
 }
@@ -94,7 +99,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string folder = argv[1];
   int nodes = 0, days = 30, version = 4;
-  bool workstation = false;
+  bool workstation = false, journal = false;
   for (int i = 2; i < argc; ++i) {
     const std::string_view arg = argv[i];
     auto number = [&](int& out) {
@@ -110,6 +115,8 @@ int main(int argc, char** argv) {
       if (!number(version)) return Usage();
     } else if (arg == "--workstation") {
       workstation = true;
+    } else if (arg == "--journal") {
+      journal = true;
     } else {
       return Usage();
     }
@@ -118,5 +125,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "node_file_sample: cannot make the folder %s\n", folder.c_str());
     return 1;
   }
-  return nodes > 0 ? WriteNodes(folder, nodes, days, version, workstation) : WriteDemo(folder);
+  return nodes > 0 ? WriteNodes(folder, nodes, days, version, workstation, journal) : WriteDemo(folder);
 }
