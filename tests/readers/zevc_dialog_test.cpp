@@ -392,6 +392,28 @@ TEST_F(ZevcDialogTest, CancelledCopyAllNeverClears) {
   EXPECT_TRUE(rig.collector->clears().empty());
 }
 
+TEST_F(ZevcDialogTest, CancelDuringTheConverterLeavesItRunning) {
+  rig.WriteConverter("sleep 1; echo done > converter.done");
+  Profile(kProgramZEVC).WriteInt("Properties", "DataTransfer", 1);
+  Profile(kProgramZEVC).WriteInt("Properties", "ArchiveSave", 1);
+  StartWithFiles(2, 2, 0, {0, 1});
+  CZEVC32Dlg& d = Dialog();
+  d.copy_all_button()->click();
+  ASSERT_TRUE(ProcessUntil([&] { return !rig.ConverterLog().empty(); }));
+  d.cancel_button()->click();
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVC - Задание отменено"));
+  EXPECT_TRUE(ButtonsEnabled());
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVC - Задание отменено"));
+  EXPECT_FALSE(FileExists(rig.base + "/converter.done"));
+  EXPECT_TRUE(sim::WaitUntil([&] { return FileExists(rig.base + "/converter.done"); }, 20s));
+  // The file the converter had stays whole in bins; the next one was never read.
+  EXPECT_EQ(Bins(), std::vector<std::string>{"00100_2024-01-02_03-00.bin"});
+  EXPECT_EQ(rig.BlockSlots(), (std::vector<int>{0, 1, 0}));  // two headers, the first file
+  EXPECT_TRUE(rig.collector->clears().empty());
+  EXPECT_FALSE(ProcessUntil([&] { return d.ClearPending() || rig.Requests(0x03) > 0; }, 200ms));
+}
+
 TEST_F(ZevcDialogTest, CopyAllThatDidNotSaveEveryFileDoesNotClear) {
   struct Case {
     const char* name;
