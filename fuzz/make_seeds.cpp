@@ -12,6 +12,8 @@
 //                  length byte and its bytes
 //   modem_dialogue per wait a selector byte and the modem's reads
 //   hand_over_block  a block as the workstation's writer makes it, and damaged ones
+//   group_file     a group file as the workstation writes it, and damaged ones
+//   node_file_load a node file as the converter and the workstation leave it
 //   device_link    the job byte, then the heat computer's answers as the direct
 //                  link read them (fuzz/reader_harness.h)
 //   collector_link the plan and slot bytes, then the collector's answers
@@ -39,6 +41,7 @@
 #include "links/gsm_link.h"
 #include "links/pstn_link.h"
 #include "links/tcp_link.h"
+#include "modem/group_file.h"
 #include "modem/hand_over_block.h"
 #include "platform/cp1251.h"
 #include "tests/links/device_setup.h"
@@ -320,6 +323,47 @@ void HandOverSeeds() {
   WriteSeed("hand_over_block", "short.bin", bytes.substr(0, 30));
 }
 
+// --- The group file and the node files a group opens.
+
+void GroupFileSeeds() {
+  const std::vector<std::string> paths = {"/home/op/Узлы/00042_Котельная.zev", "/home/op/Узлы/00043_Школа.zev",
+                                          "00044_relative.zev"};
+  const std::string bytes = zv::GroupFileBytes(paths);
+  WriteSeed("group_file", "three.zvg", bytes);
+  WriteSeed("group_file", "empty.zvg", zv::GroupFileBytes({}));
+  // A NUL inside a path's length, a count larger than the file holds, a cut entry.
+  std::string nul = bytes;
+  nul[8 + 5] = '\0';
+  WriteSeed("group_file", "nul-in-path.zvg", nul);
+  std::string count = bytes;
+  count[3] = '\x40';
+  WriteSeed("group_file", "bad-count.zvg", count);
+  WriteSeed("group_file", "cut.zvg", bytes.substr(0, bytes.size() - 7));
+}
+
+void NodeFileLoadSeeds() {
+  zv::sim::NodeFileSpec spec;
+  spec.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", {}, 21);
+  spec.header.AddWorkstationKeys(1);
+  spec.data = zv::sim::HourlySeries::Ending(DateStamp(2026, 3, 14, 6, 0, 0), 30);
+  const std::string whole = zv::sim::NodeFileText(spec);
+  WriteSeed("node_file_load", "converted.zev", whole);
+  // Damaged lines at the end, the last one without its line end.
+  spec.damage = {{27, zv::sim::LineDamage::kBadTime}, {28, zv::sim::LineDamage::kJunk},
+                 {29, zv::sim::LineDamage::kTabFirst}};
+  std::string damaged = zv::sim::NodeFileText(spec);
+  damaged.resize(damaged.size() - 2);
+  WriteSeed("node_file_load", "damaged-end.zev", damaged);
+  // LF ends and blanks around the lines; no separator; nothing after the separator.
+  std::string lf;
+  for (char c : whole) {
+    if (c != '\r') lf += c;
+  }
+  WriteSeed("node_file_load", "lf.zev", "  " + lf + "\n \t \n");
+  WriteSeed("node_file_load", "no-separator.zev", "NAME\tx\r\nV\t8\r\n01.02.2026 10:00\t1\t2\r\n");
+  WriteSeed("node_file_load", "separator-only.zev", "NAME\tx\r\n$\r\n");
+}
+
 // --- Reader exchanges: a reader link whose device is a simulator in-process,
 // every read recorded in the stream form of fuzz/reader_harness.h.
 
@@ -535,6 +579,8 @@ int main(int argc, char** argv) {
   LinkSeeds<CZVACLink>("tcp_link", zv::kLinkTcp);
   ModemSeeds();
   HandOverSeeds();
+  GroupFileSeeds();
+  NodeFileLoadSeeds();
   DeviceLinkSeeds();
   CollectorLinkSeeds();
   std::printf("%d seeds written to %s\n", g_written, g_root.c_str());
