@@ -3,9 +3,13 @@
 #include <array>
 #include <cstring>
 
+#include "data/date_stamp.h"
+#include "links/bins_file.h"
 #include "links/crc16.h"
 #include "links/request_frame.h"
+#include "platform/atomic_file.h"
 #include "platform/profile.h"
+#include "readers/common/decoders.h"
 #include "readers/common/reader_flags.h"
 #include "readers/common/reader_pause.h"
 
@@ -31,6 +35,13 @@ int CollectorFileBlocks(int kind, int status) {
   static constexpr Sizes kSizes[3] = {{128, 128, 0}, {64, 128, 0}, {128, 256, 2}};
   const Sizes& s = kSizes[kind == 2 || kind == 3 ? kind - 1 : 0];
   return status - s.code_offset == 1 ? s.code1 : s.other;
+}
+
+CollectorBinsLayout CollectorBinsFileLayout(std::uint8_t type, std::uint8_t version) {
+  if (type == 4 || version == 3 || version == 4) {
+    return {64, version == 3 ? 0xE2CC : version == 4 ? 0xF078 : 0x8000};
+  }
+  return {90, 0xE5F4};
 }
 
 }  // namespace zv
@@ -181,4 +192,26 @@ bool CCollectorLink::SendClear(int p1, int p2) {
   std::uint8_t answer[16];
   Transact(request.data(), kRequestLength, answer, sizeof answer, 1);
   return answer[0] == kAcknowledge;
+}
+
+std::string CCollectorLink::SaveBinFile(const std::string& base) const {
+  const std::uint8_t* d = image_.data();
+  const int serial = zv::ReadUInt16(d + 2);
+  const int at = d[0] == 4 || d[1] == 3 || d[1] == 4 ? 80 : 64;
+  const int year = d[at] + 2000;
+  const int month = d[at + 1];
+  const int day = d[at + 2];
+  const int hour = d[at + 3];
+  // Narrower than the list's check (2000..2099): the converter takes no
+  // other years.
+  const bool valid = serial >= 1 && serial <= 0xFFFE && year >= 2001 && year <= 2098 && month >= 1 &&
+                     month <= 12 && day >= 1 && day <= 31 && hour <= 23;
+  if (!valid) return std::string();
+  if (!zv::EnsureDirectory(base, zv::kBinsFolder)) return std::string();
+  const std::string name = zv::BinsFileName(serial, DateStamp(year, month, day, hour, 0, 0));
+  const zv::CollectorBinsLayout layout = zv::CollectorBinsFileLayout(d[0], d[1]);
+  std::string bytes(static_cast<size_t>(layout.lead), '\0');
+  bytes.append(reinterpret_cast<const char*>(d), static_cast<size_t>(layout.image));
+  if (!zv::WriteFileAtomically(base + "/" + name, bytes)) return std::string();
+  return name;
 }

@@ -27,6 +27,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "links/clock.h"
 #include "links/serial_port.h"
@@ -66,6 +67,17 @@ inline std::uint32_t CollectorFileEntry(int slot, int status) {
   return static_cast<std::uint32_t>(slot & 0xFFFF) | (static_cast<std::uint32_t>(status & 0xFFFF) << 16);
 }
 
+// The collector program's bins file of a memory image: a block of zero bytes
+// and then the image from offset 0. Model 1 (type byte 4) and versions 3 and 4:
+// 64 zero bytes, then 0xE2CC image bytes for version 3, 0xF078 for version 4,
+// 0x8000 for any other (as ZEVRS writes); the other devices: 90 zero bytes and
+// 0xE5F4 image bytes.
+struct CollectorBinsLayout {
+  int lead;
+  int image;
+};
+CollectorBinsLayout CollectorBinsFileLayout(std::uint8_t type, std::uint8_t version);
+
 }  // namespace zv
 
 class CCollectorLink : public CSerialPort {
@@ -98,6 +110,14 @@ class CCollectorLink : public CSerialPort {
   bool ReadFile(std::uint32_t entry);
   // The set-pointers command; true when the collector acknowledged it.
   bool SendClear(int p1, int p2);
+  // Writes the file in the image as a bins file into `base`/bins, named
+  // "bins/%05d_%d-%02d-%02d_%02d-00.bin" after its serial number and the
+  // device's clock in the image (not the computer's). Only an image with a
+  // serial number 1..0xFFFE and a clock of the years 2001..2098, month 1..12,
+  // day 1..31, hour 0..23 is written. The file appears whole or not at all
+  // (an older one of the name stays). The name relative to `base`, or ""
+  // when nothing was written.
+  std::string SaveBinFile(const std::string& base) const;
 
   int kind() const { return kind_; }
   const zv::CollectorKindInfo& kind_info() const { return zv::CollectorKind(kind_); }
