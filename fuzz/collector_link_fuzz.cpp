@@ -8,12 +8,23 @@
 //
 // Checked: the kind as the status answer gives it (kind 1 with an all-0x01
 // status block); a header either all zero or valid for the slot asked for;
-// a file's blocks within the image and nothing past them written.
+// a file's blocks within the image and nothing past them written; the bins
+// file of each file read (CCollectorLink::SaveBinFile into a folder of its
+// own): none for a serial number of 0 or 0xFFFF, else named after the image's
+// serial number, its size the lead and image part of the image's type and
+// version, the lead zero and the image part the image's bytes.
+
+#include <stdlib.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "fuzz/reader_harness.h"
+#include "platform/str_format.h"
 #include "readers/common/reader_flags.h"
 
 namespace {
@@ -60,6 +71,53 @@ void CheckFile(const CCollectorLink& link, int status) {
   }
 }
 
+// A folder of its own for the bins files, removed at the end.
+class BinsFolder {
+ public:
+  BinsFolder() {
+    char pattern[] = "/tmp/collector_link_fuzz.XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) Fail("mkdtemp failed", 0);
+    path_ = pattern;
+  }
+  ~BinsFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+void CheckBinsFile(const CCollectorLink& link) {
+  static BinsFolder folder;
+  const std::uint8_t* img = link.image();
+  const int serial = img[2] | (img[3] << 8);
+  const std::string name = link.SaveBinFile(folder.path());
+  if (name.empty()) return;
+  if (serial < 1 || serial > 0xFFFE) Fail("bins file of a bad serial number", serial);
+  if (name.rfind(zv::StrFormat("bins/%05d_", serial), 0) != 0 || name.size() < 8 ||
+      name.substr(name.size() - 7) != "-00.bin") {
+    Fail("bins file name", serial, static_cast<long long>(name.size()));
+  }
+  const std::string path = folder.path() + "/" + name;
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const zv::CollectorBinsLayout layout = zv::CollectorBinsFileLayout(img[0], img[1]);
+  if (layout.image > CCollectorLink::kImageSize) Fail("image part larger than the image", layout.image);
+  if (bytes.size() != static_cast<size_t>(layout.lead + layout.image)) {
+    Fail("bins file size", static_cast<long long>(bytes.size()), layout.lead + layout.image);
+  }
+  for (int i = 0; i < layout.lead; ++i) {
+    if (bytes[static_cast<size_t>(i)] != 0) Fail("lead byte not zero", i);
+  }
+  if (bytes.compare(static_cast<size_t>(layout.lead), std::string::npos, reinterpret_cast<const char*>(img),
+                    static_cast<size_t>(layout.image)) != 0) {
+    Fail("image part not the image", layout.image);
+  }
+  std::filesystem::remove(path);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
@@ -84,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   for (int i = 0; i < ((plan >> 2) & 3); ++i) {
     const int slot = slots[3 + i] % slot_count;
     const int status = link.status_block()[slot];
-    link.ReadFile(zv::CollectorFileEntry(slot, status));
+    if (link.ReadFile(zv::CollectorFileEntry(slot, status))) CheckBinsFile(link);
     CheckFile(link, status);
   }
   if (plan & 0x10) link.SendClear(0, 0);

@@ -17,6 +17,7 @@
 //   device_link    the job byte, then the heat computer's answers as the direct
 //                  link read them (fuzz/reader_harness.h)
 //   collector_link the plan and slot bytes, then the collector's answers
+//   collector_list the collector's answers to the file list's walk
 //
 //   make_seeds fuzz/corpus
 
@@ -45,6 +46,7 @@
 #include "modem/hand_over_block.h"
 #include "platform/cp1251.h"
 #include "tests/links/device_setup.h"
+#include "readers/collector/file_list.h"
 #include "tests/sim/collector_sim.h"
 #include "tests/sim/heat_computer.h"
 #include "tests/sim/line_controller.h"
@@ -563,6 +565,39 @@ void CollectorLinkSeeds() {
   }
 }
 
+void CollectorListSeeds() {
+  for (int kind = 1; kind <= 3; ++kind) {
+    zv::sim::Collector collector(kind);
+    const int small = kind == 3 ? 3 : 1;
+    collector.PutFile(1, static_cast<std::uint8_t>(small), CollectedImage(32768, 4, 1, 111));
+    collector.PutFile(4, static_cast<std::uint8_t>(small), CollectedImage(32768, 2, 3, 444));
+    collector.PutFile(6, static_cast<std::uint8_t>(small), CollectedImage(32768, 2, 1, 666));
+    collector.SetPointers(3, 1);
+    if (kind == 3) {
+      zv::sim::CollectorFault bad;
+      bad.bad_crc1 = true;
+      collector.SetFault(5, bad);  // the header of slot 3
+    }
+    Bytes record;
+    zv::CollectorFileList list;
+    {
+      RecordingCollectorLink link(collector, record, zv::SystemClock());
+      list = zv::ListCollectorFiles(link, nullptr);
+    }
+    zv::fuzz::Input input(record.data(), record.size());
+    zv::fuzz::ReaderStream stream(input);
+    zv::fuzz::NoSleepClock clock;
+    zv::fuzz::FuzzedCollectorLink replay(stream, clock);
+    const zv::CollectorFileList again = zv::ListCollectorFiles(replay, nullptr);
+    if (list.result != zv::CollectorListResult::kListed || list.rows.size() != 3 || again.rows != list.rows) {
+      std::fprintf(stderr, "collector list kind %d: %zu rows, or it does not replay\n", kind, list.rows.size());
+      std::exit(1);
+    }
+    std::printf("  collector list kind %d: %zu bytes\n", kind, record.size());
+    WriteSeed("collector_list", "kind" + std::to_string(kind) + ".bin", record);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -583,6 +618,7 @@ int main(int argc, char** argv) {
   NodeFileLoadSeeds();
   DeviceLinkSeeds();
   CollectorLinkSeeds();
+  CollectorListSeeds();
   std::printf("%d seeds written to %s\n", g_written, g_root.c_str());
   return 0;
 }
