@@ -344,6 +344,7 @@ bool CZEVC32Dlg::StartJob(int kind) {
   if (!worker_.Start([job, sink, setup] { zv::CollectorThreadProc(job, *sink, setup); }, sink)) return false;
   running_job_ = kind;
   cancelled_ = false;
+  ++jobs_started_;
   return true;
 }
 
@@ -454,6 +455,7 @@ void CZEVC32Dlg::OnReaderEvent(const zv::ReaderEvent& e) {
       if (!cancelled_) EnableButtons(true);
       break;
     case zv::kReaderJobFinished: {
+      ++jobs_finished_;
       EnableButtons(true);
       cancelled_ = false;
       // Only a copy-all that saved every file clears the collector; at any

@@ -85,6 +85,9 @@ class CZEVC32Dlg : public QDialog {
   bool WorkerRunning() const { return worker_.Running(); }
   bool ClearAfterCopy() const { return clear_after_copy_; }
   bool ClearPending() const { return clear_timer_.isActive(); }
+  // Jobs started, and jobs whose end the dialog has handled.
+  int JobsStarted() const { return jobs_started_; }
+  int JobsFinished() const { return jobs_finished_; }
   // The job record of the last command (a copy of it went to the worker).
   const zv::CopyJob& job() const { return job_; }
 
@@ -136,6 +139,8 @@ class CZEVC32Dlg : public QDialog {
   bool clear_deferred_ = false;  // the clear's wait ended during the walk
   bool closing_ = false;
   bool cancelled_ = false;  // the stopping job's reports are not shown
+  int jobs_started_ = 0;
+  int jobs_finished_ = 0;
   zv::ZevcSink sink_;
   zv::ReaderWorker worker_;  // joined first when the dialog goes
 };

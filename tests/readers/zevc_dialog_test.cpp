@@ -63,24 +63,21 @@ class ZevcDialogTest : public testing::Test {
     return *dialog;
   }
   // Waits for the end of the job (and of a clear it starts) and the reports it posted.
-  // The worker sets g_bIdle just before it posts its end, and that end may
-  // start the clear: idle is trusted only when it lasts.
+  // Waits until every job the dialog started has ended, the dialog has
+  // handled its end, and no clear waits to start.
   bool WaitJobEnd() {
-    const auto idle = [&] { return g_bIdle.load() && !dialog->ClearPending() && !dialog->WorkerRunning(); };
-    for (int i = 0; i < 100; ++i) {
-      if (!ProcessUntil(idle)) return false;
-      ProcessUntil([] { return false; }, 60ms);
-      if (idle()) return true;
-    }
-    return false;
+    return ProcessUntil([&] {
+      return g_bIdle.load() && !dialog->ClearPending() && dialog->JobsFinished() == dialog->JobsStarted();
+    });
   }
-  // A collector of `kind` with the files of `slots` (status 1), serial 100 + slot.
+  // A collector of `kind` with 32 KB files in `slots` (status 1, or 3 for
+  // kind 3), serial 100 + slot.
   std::map<int, Bytes> StartWithFiles(int kind, int count, int start, std::vector<int> slots) {
     std::map<int, Bytes> images;
     for (int s : slots) images[s] = CollectorImage(32768, 4, 1, 100 + s, 24, 1 + s % 12, 2, 3, std::uint8_t(s));
     EXPECT_TRUE(rig.Start(kind, [&](sim::Collector& c) {
       c.SetPointers(count, start);
-      for (const auto& [s, image] : images) c.PutFile(s, 1, image);
+      for (const auto& [s, image] : images) c.PutFile(s, kind == 3 ? 3 : 1, image);
     }));
     return images;
   }
@@ -220,7 +217,7 @@ TEST_F(ZevcDialogTest, FileListFailureTitles) {
   CZEVC32Dlg& d = Dialog();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_TRUE(rig.Start(1, c.prepare));
+    ASSERT_TRUE(rig.Start(3, c.prepare));
     d.port_edit()->setText(QString::fromStdString(c.port));
     d.file_list_button()->click();
     EXPECT_EQ(d.windowTitle(), c.title);
@@ -329,11 +326,13 @@ TEST_F(ZevcDialogTest, CopyAllCopiesThenClears) {
   struct Case {
     int show_deleted;
     Clears clears;
+    size_t files;  // with ShowDeleted the last slot is not listed
   };
-  for (const Case& c : {Case{0, {{0, 2}}}, Case{1, {{0, 0}}}}) {
+  for (const Case& c : {Case{0, {{0, 2}}, 3}, Case{1, {{0, 0}}, 2}}) {
     SCOPED_TRACE(c.show_deleted);
     Profile(kProgramZEVC).WriteInt("Properties", "ShowDeleted", c.show_deleted);
-    StartWithFiles(1, 3, 30, {30, 31, 0});
+    RemoveTree(rig.base + "/bins");
+    StartWithFiles(3, 3, 30, {30, 31, 0});
     dialog.reset();
     titles.clear();
     CZEVC32Dlg& d = Dialog();
@@ -342,7 +341,7 @@ TEST_F(ZevcDialogTest, CopyAllCopiesThenClears) {
     EXPECT_TRUE(d.ClearAfterCopy());
     ASSERT_TRUE(WaitJobEnd());
     EXPECT_EQ(rig.collector->clears(), c.clears);
-    EXPECT_EQ(Bins().size(), 3u);
+    EXPECT_EQ(Bins().size(), c.files);
     // The clear starts after the copy's end, with its own title and wait.
     const int copied = static_cast<int>(titles.indexOf(QStringLiteral("ZEVC - Все данные считаны")));
     const int clearing = static_cast<int>(titles.lastIndexOf(QStringLiteral("ZEVC - Очистка считывателя")));
@@ -381,7 +380,6 @@ TEST_F(ZevcDialogTest, CancelledCopyAllNeverClears) {
 
   // A later copy of the checked rows is not followed by a clear either.
   rig.collector->SetSilentFrom(1000000);
-  rig.setup.timing.port.read_total_constant = Ms(150);
   dialog->list()->item(1, 0)->setCheckState(Qt::Unchecked);
   dialog->list()->item(2, 0)->setCheckState(Qt::Unchecked);
   d.copy_selected_button()->click();
@@ -390,6 +388,28 @@ TEST_F(ZevcDialogTest, CancelledCopyAllNeverClears) {
   EXPECT_EQ(CopiedSlots(), std::vector<int>{0});
   EXPECT_FALSE(ProcessUntil([&] { return rig.Requests(0x03) > 0; }, 200ms));
   EXPECT_TRUE(rig.collector->clears().empty());
+}
+
+TEST_F(ZevcDialogTest, CancelDuringTheConverterLeavesItRunning) {
+  rig.WriteConverter("sleep 1; echo done > converter.done");
+  Profile(kProgramZEVC).WriteInt("Properties", "DataTransfer", 1);
+  Profile(kProgramZEVC).WriteInt("Properties", "ArchiveSave", 1);
+  StartWithFiles(2, 2, 0, {0, 1});
+  CZEVC32Dlg& d = Dialog();
+  d.copy_all_button()->click();
+  ASSERT_TRUE(ProcessUntil([&] { return !rig.ConverterLog().empty(); }));
+  d.cancel_button()->click();
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVC - Задание отменено"));
+  EXPECT_TRUE(ButtonsEnabled());
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVC - Задание отменено"));
+  EXPECT_FALSE(FileExists(rig.base + "/converter.done"));
+  EXPECT_TRUE(sim::WaitUntil([&] { return FileExists(rig.base + "/converter.done"); }, 20s));
+  // The file the converter had stays whole in bins; the next one was never read.
+  EXPECT_EQ(Bins(), std::vector<std::string>{"00100_2024-01-02_03-00.bin"});
+  EXPECT_EQ(rig.BlockSlots(), (std::vector<int>{0, 1, 0}));  // two headers, the first file
+  EXPECT_TRUE(rig.collector->clears().empty());
+  EXPECT_FALSE(ProcessUntil([&] { return d.ClearPending() || rig.Requests(0x03) > 0; }, 200ms));
 }
 
 TEST_F(ZevcDialogTest, CopyAllThatDidNotSaveEveryFileDoesNotClear) {
@@ -401,15 +421,15 @@ TEST_F(ZevcDialogTest, CopyAllThatDidNotSaveEveryFileDoesNotClear) {
     QString title;
   };
   const Case cases[] = {
-      {"read failure", [](sim::Collector& c, size_t n) { c.SetFault(n + 4 + 128 + 5, {.bad_crc1 = true}); }, {0},
+      {"read failure", [](sim::Collector& c, size_t n) { c.SetFault(n + 2 + 128 + 5, {.bad_crc1 = true}); }, {0},
        QStringLiteral("ZEVC - Ошибка чтения данных")},
-      {"year 2099", [](sim::Collector& c, size_t) { c.PutFile(1, 1, CollectorImage(32768, 4, 1, 9, 99, 1, 2, 3, 0)); },
+      {"year 2099", [](sim::Collector& c, size_t) { c.PutFile(1, 3, CollectorImage(32768, 4, 1, 9, 99, 1, 2, 3, 0)); },
        {0, 2}, QStringLiteral("ZEVC - Все данные считаны")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RemoveTree(rig.base + "/bins");
-    StartWithFiles(1, 3, 0, {0, 1, 2});
+    StartWithFiles(3, 3, 0, {0, 1, 2});
     dialog.reset();
     titles.clear();
     CZEVC32Dlg& d = Dialog();
@@ -447,7 +467,7 @@ TEST_F(ZevcDialogTest, CopyRefusedWhenTheCollectorSeemsAnotherKind) {
 
 TEST_F(ZevcDialogTest, ClearCommandWaitsThenRunsTheJob) {
   rig.setup.clear_wait = Ms(300);
-  rig.Start(1, [](sim::Collector& c) { c.SetPointers(0, 9); });
+  rig.Start(3, [](sim::Collector& c) { c.SetPointers(0, 9); });
   CZEVC32Dlg& d = Dialog();
   d.clear_button()->click();
   EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVC - Очистка считывателя"));
@@ -461,7 +481,7 @@ TEST_F(ZevcDialogTest, ClearCommandWaitsThenRunsTheJob) {
 
   // A clear whose wait ends while a job runs starts nothing.
   rig.setup.clear_wait = Ms(1);
-  StartWithFiles(1, 1, 0, {0});
+  StartWithFiles(3, 1, 0, {0});
   dialog.reset();
   CZEVC32Dlg& e = Dialog();
   e.file_list_button()->click();

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
+#include <set>
 
 #include "links/bins_file.h"
 #include "readers/collector/file_list.h"
 #include "readers/common/reader_flags.h"
 #include "tests/readers/zevc_rig.h"
+#include "tests/sim/heat_computer.h"
 #include "tests/support/file_size_limit.h"
 
 namespace zv::test {
@@ -139,6 +142,90 @@ TEST_F(ZevcListTest, PointersBeyondTheRingListEachSlotOnce) {
     }
     EXPECT_EQ(CollectorListSlots(c.start, c.count, c.slots), expected) << c.start << " " << c.count;
   }
+}
+
+// A link whose answers come from a function of the request instead of a
+// line: pointers, status and headers, garbled as the test likes.
+class FedCollectorLink : public CCollectorLink {
+ public:
+  using Answer = std::function<Bytes(std::uint8_t command)>;
+  FedCollectorLink(const Clock& clock, Answer answer)
+      : CCollectorLink(nullptr, ZeroTiming(), clock), answer_(std::move(answer)) {}
+
+ protected:
+  int LinkRead(std::uint8_t* buffer, int n) override {
+    const Bytes a = answer_(command_);
+    const int k = std::min(n, static_cast<int>(a.size()));
+    std::copy(a.begin(), a.begin() + k, buffer);
+    return k;
+  }
+  int LinkWrite(const std::uint8_t* buffer, int n) override {
+    for (int i = 0; i + 1 < n; ++i) {
+      if (buffer[i] == 0xA5) command_ = buffer[i + 1];
+    }
+    return n;
+  }
+
+ private:
+  static CollectorLinkTiming ZeroTiming() {
+    CollectorLinkTiming t;
+    t.answer_pause = Duration::zero();
+    return t;
+  }
+  Answer answer_;
+  std::uint8_t command_ = 0;
+};
+
+Bytes Sealed(Bytes data) {
+  const std::uint16_t crc = sim::DeviceCrc(data.data(), data.size());
+  data.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+  data.push_back(static_cast<std::uint8_t>(crc >> 8));
+  return data;
+}
+
+TEST_F(ZevcListTest, GarbledAnswersNeverBreakTheWalk) {
+  std::mt19937 random(12345);
+  size_t rows = 0;
+  const auto byte = [&] { return static_cast<std::uint8_t>(random() & 0xFF); };
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    const bool kind2 = round % 2 == 0;
+    const FedCollectorLink::Answer answer = [&](std::uint8_t command) {
+      Bytes a;
+      const int length = command == 0x02 ? 2 : command == 0x04 ? 64 : kind2 ? 512 : 256;
+      for (int i = 0; i < length; ++i) a.push_back(byte());
+      if (command == 0x04) a[32] = kind2 ? 0 : 0xFA;
+      if (length >= 256 && random() % 2 == 0) {  // a header whose clock reads
+        a[0] = 4;
+        a[80] = static_cast<std::uint8_t>(random() % 100);
+        a[81] = static_cast<std::uint8_t>(1 + random() % 12);
+        a[82] = static_cast<std::uint8_t>(1 + random() % 31);
+        a[83] = static_cast<std::uint8_t>(random() % 24);
+      }
+      // Most answers are sealed well enough to be taken; some are cut short.
+      if (random() % 8 != 0) a = Sealed(a);
+      if (command != 0x02 && command != 0x04 && random() % 8 != 0) a = Sealed(a);
+      if (random() % 16 == 0) a.resize(random() % (a.size() + 1));
+      return a;
+    };
+    FedCollectorLink link(rig.clock, answer);
+    const CollectorFileList list = ListCollectorFiles(link, nullptr);
+    const int slots = kind2 ? 64 : 32;
+    EXPECT_LE(list.count, slots);
+    EXPECT_LE(list.rows.size(), static_cast<size_t>(list.count));
+    std::set<int> seen;
+    for (size_t i = 0; i < list.rows.size(); ++i) {
+      const CollectorFileRow& row = list.rows[i];
+      EXPECT_EQ(row.number, " " + std::to_string(i + 1));
+      const int slot = static_cast<int>(row.entry & 0xFFFF);
+      EXPECT_LT(slot, slots);
+      EXPECT_LE(row.entry >> 16, 4u);
+      EXPECT_TRUE(seen.insert(slot).second) << "slot " << slot << " twice";
+      EXPECT_EQ(row.serial.size(), 5u);
+    }
+    rows += list.rows.size();
+  }
+  EXPECT_GT(rows, 100u);  // the walks did list files
 }
 
 // The bins file, from an image put straight into a link.

@@ -80,8 +80,10 @@ struct ZevcRig {
     setup.converter_dir = program_dir;
     setup.timing = ScaledTiming(CollectorLinkTiming{}, sim::kTestTimeScale);
     setup.timing.pause_slice = Ms(20);
-    // A silent answer costs the read's total: keep it short.
-    setup.timing.port.read_total_constant = Ms(150);
+    // A silent answer costs the read's total: short, but long enough for a
+    // loaded machine to answer in time.
+    setup.timing.port.read_total_constant = Ms(400);
+    setup.timing.port.read_interval = Ms(300);
     setup.clock = &clock;
     setup.converter_poll = Ms(5);
     setup.port_pause = Ms(5);
