@@ -11,6 +11,13 @@
 //                  the link read it (fuzz/link_harness.h): each read as its
 //                  length byte and its bytes
 //   modem_dialogue per wait a selector byte and the modem's reads
+//   hand_over_block  a block as the workstation's writer makes it, and damaged ones
+//   group_file     a group file as the workstation writes it, and damaged ones
+//   node_file_load a node file as the converter and the workstation leave it
+//   device_link    the job byte, then the heat computer's answers as the direct
+//                  link read them (fuzz/reader_harness.h)
+//   collector_link the plan and slot bytes, then the collector's answers
+//   collector_list the collector's answers to the file list's walk
 //
 //   make_seeds fuzz/corpus
 
@@ -22,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,11 +38,16 @@
 #include "data/data_record.h"
 #include "data/journal.h"
 #include "fuzz/link_harness.h"
+#include "fuzz/reader_harness.h"
 #include "links/gsm_link.h"
 #include "links/pstn_link.h"
 #include "links/tcp_link.h"
+#include "modem/group_file.h"
+#include "modem/hand_over_block.h"
 #include "platform/cp1251.h"
 #include "tests/links/device_setup.h"
+#include "readers/collector/file_list.h"
+#include "tests/sim/collector_sim.h"
 #include "tests/sim/heat_computer.h"
 #include "tests/sim/line_controller.h"
 #include "tests/sim/node_file_generator.h"
@@ -291,6 +304,300 @@ void ModemSeeds() {
                 Reads({"\r\nERROR\r\n"}) + Wait(2, 2) + Reads({"\r\nNO ANSWER\r\n"}) + Wait(7, 2) + Reads({"OK"}));
 }
 
+// --- The hand-over block.
+
+void HandOverSeeds() {
+  const std::vector<std::string> paths = {"/home/op/Узлы/00042_Котельная.zev", "/home/op/Узлы/00043_Школа.zev",
+                                          "relative.zev"};
+  const std::optional<std::vector<zv::HandOverBlock>> blocks = zv::PackHandOverBlocks(paths);
+  const zv::HandOverBlock& block = blocks->front();
+  const std::string_view bytes(reinterpret_cast<const char*>(block.data()), block.size());
+  WriteSeed("hand_over_block", "three.bin", bytes);
+  // L past the block, the reserved bytes set, the last path without its NUL.
+  std::string damaged(bytes);
+  damaged[0] = '\xFF';
+  damaged[1] = '\x7F';
+  damaged[5] = 1;
+  std::fill(damaged.begin() + 40, damaged.end(), 'x');
+  WriteSeed("hand_over_block", "damaged.bin", damaged);
+  // An empty list; a short block that ends inside a path.
+  WriteSeed("hand_over_block", "empty.bin", std::string(zv::kHandOverBlockSize, '\0'));
+  WriteSeed("hand_over_block", "short.bin", bytes.substr(0, 30));
+}
+
+// --- The group file and the node files a group opens.
+
+void GroupFileSeeds() {
+  const std::vector<std::string> paths = {"/home/op/Узлы/00042_Котельная.zev", "/home/op/Узлы/00043_Школа.zev",
+                                          "00044_relative.zev"};
+  const std::string bytes = zv::GroupFileBytes(paths);
+  WriteSeed("group_file", "three.zvg", bytes);
+  WriteSeed("group_file", "empty.zvg", zv::GroupFileBytes({}));
+  // A NUL inside a path's length, a count larger than the file holds, a cut entry.
+  std::string nul = bytes;
+  nul[8 + 5] = '\0';
+  WriteSeed("group_file", "nul-in-path.zvg", nul);
+  std::string count = bytes;
+  count[3] = '\x40';
+  WriteSeed("group_file", "bad-count.zvg", count);
+  WriteSeed("group_file", "cut.zvg", bytes.substr(0, bytes.size() - 7));
+}
+
+void NodeFileLoadSeeds() {
+  zv::sim::NodeFileSpec spec;
+  spec.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", {}, 21);
+  spec.header.AddWorkstationKeys(1);
+  spec.data = zv::sim::HourlySeries::Ending(DateStamp(2026, 3, 14, 6, 0, 0), 30);
+  const std::string whole = zv::sim::NodeFileText(spec);
+  WriteSeed("node_file_load", "converted.zev", whole);
+  // Damaged lines at the end, the last one without its line end.
+  spec.damage = {{27, zv::sim::LineDamage::kBadTime}, {28, zv::sim::LineDamage::kJunk},
+                 {29, zv::sim::LineDamage::kTabFirst}};
+  std::string damaged = zv::sim::NodeFileText(spec);
+  damaged.resize(damaged.size() - 2);
+  WriteSeed("node_file_load", "damaged-end.zev", damaged);
+  // LF ends and blanks around the lines; no separator; nothing after the separator.
+  std::string lf;
+  for (char c : whole) {
+    if (c != '\r') lf += c;
+  }
+  WriteSeed("node_file_load", "lf.zev", "  " + lf + "\n \t \n");
+  WriteSeed("node_file_load", "no-separator.zev", "NAME\tx\r\nV\t8\r\n01.02.2026 10:00\t1\t2\r\n");
+  WriteSeed("node_file_load", "separator-only.zev", "NAME\tx\r\n$\r\n");
+}
+
+// --- Reader exchanges: a reader link whose device is a simulator in-process,
+// every read recorded in the stream form of fuzz/reader_harness.h.
+
+class ReaderRecord {
+ public:
+  explicit ReaderRecord(Bytes& record) : record_(record) {}
+  void Put(const Bytes& wire) { pending_.insert(pending_.end(), wire.begin(), wire.end()); }
+  void Drop() { pending_.clear(); }
+  int Read(std::uint8_t* buffer, int n) {
+    const int k = std::min(n, static_cast<int>(pending_.size()));
+    if (k == n) {
+      record_.push_back(zv::fuzz::kWholeAnswer);
+    } else if (k < zv::fuzz::kWholeAnswer) {
+      record_.push_back(static_cast<std::uint8_t>(k));
+    } else {
+      std::fprintf(stderr, "a short answer of %d bytes has no stream form\n", k);
+      std::exit(1);
+    }
+    record_.insert(record_.end(), pending_.begin(), pending_.begin() + k);
+    std::copy(pending_.begin(), pending_.begin() + k, buffer);
+    pending_.erase(pending_.begin(), pending_.begin() + k);
+    return k;
+  }
+
+ private:
+  Bytes& record_;
+  Bytes pending_;
+};
+
+class RecordingDeviceLink final : public CDeviceLink {
+ public:
+  RecordingDeviceLink(zv::sim::HeatComputer& heat, Bytes& record, const zv::Clock& clock)
+      : CDeviceLink(nullptr, zv::fuzz::ZeroDirectTiming(), clock), heat_(heat), record_(record) {}
+
+ protected:
+  int LinkRead(std::uint8_t* buffer, int n) override { return record_.Read(buffer, n); }
+  int LinkWrite(const std::uint8_t* buffer, int n) override {
+    record_.Drop();  // the port purges after every answer read
+    for (const zv::sim::Reply& r : heat_.ReceiveAt(Bytes(buffer, buffer + n), baud_)) record_.Put(r.Wire());
+    return n;
+  }
+  bool LinkSetBaudRate(int baud) override {
+    baud_ = baud;
+    return true;
+  }
+
+ private:
+  zv::sim::HeatComputer& heat_;
+  ReaderRecord record_;
+  int baud_ = 9600;
+};
+
+class RecordingCollectorLink final : public CCollectorLink {
+ public:
+  RecordingCollectorLink(zv::sim::Collector& collector, Bytes& record, const zv::Clock& clock)
+      : CCollectorLink(nullptr, zv::fuzz::ZeroCollectorTiming(), clock), collector_(collector), record_(record) {}
+
+ protected:
+  int LinkRead(std::uint8_t* buffer, int n) override { return record_.Read(buffer, n); }
+  int LinkWrite(const std::uint8_t* buffer, int n) override {
+    for (const Bytes& answer : collector_.Receive(Bytes(buffer, buffer + n), zv::sim::Collector::kLineBaud)) {
+      record_.Put(answer);
+    }
+    return n;
+  }
+
+ private:
+  zv::sim::Collector& collector_;
+  ReaderRecord record_;
+};
+
+// The device link's steps as the device_link target takes them; true when
+// every one succeeded.
+bool DirectJob(CDeviceLink& link, std::uint8_t mode) {
+  static constexpr int kBauds[4] = {2400, 4800, 9600, 19200};
+  bool ok = link.InitLink(kBauds[mode & 3]);
+  if (mode & 4) link.SendPreamble();
+  ok = link.ReadParameters() && ok;
+  if (mode & 4) {
+    if (link.version() != 4) ok = link.ReadCurrentData() && ok;
+  } else {
+    ok = link.ReadArchive() && ok;
+  }
+  return ok;
+}
+
+void DeviceLinkSeeds() {
+  struct Case {
+    const char* name;
+    std::uint8_t type, version, mode;
+    bool faults;
+  };
+  // 9600 baud (mode 2) hourly, 19200 current, model 1 and 2, version 3 and 4.
+  const Case cases[] = {{"model1-hourly.bin", 4, 1, 2, false},   {"model2-current.bin", 2, 1, 7, false},
+                        {"model1v4-current.bin", 2, 4, 6, false}, {"model1v3-hourly-faults.bin", 2, 3, 2, true},
+                        {"model2-current-faults.bin", 2, 1, 4, true}};
+  for (const Case& c : cases) {
+    zv::sim::HeatComputer heat;
+    Bytes memory(zv::sim::HeatComputer::kMemorySize);
+    for (size_t a = 0; a < memory.size(); ++a) memory[a] = static_cast<std::uint8_t>(a * 7 + (a >> 8));
+    heat.Poke(0, memory);
+    heat.SetType(c.type);
+    heat.SetVersion(c.version);
+    heat.SetSerial(1234);
+    heat.SetClock(2026, 3, 15, 10, 20, 30);
+    heat.SetSpeed(2400);
+    if (c.faults) SetFaults(heat);
+    Bytes record{c.mode};
+    {
+      RecordingDeviceLink link(heat, record, zv::SystemClock());
+      if (!DirectJob(link, c.mode)) {
+        std::fprintf(stderr, "device link %s: the recorded job failed\n", c.name);
+        std::exit(1);
+      }
+    }
+    zv::fuzz::Input input(record.data(), record.size());
+    input.Byte();
+    zv::fuzz::ReaderStream stream(input);
+    zv::fuzz::NoSleepClock clock;
+    zv::fuzz::FuzzedDeviceLink replay(stream, clock);
+    if (!DirectJob(replay, c.mode)) {
+      std::fprintf(stderr, "device link %s: the recorded job does not replay\n", c.name);
+      std::exit(1);
+    }
+    std::printf("  device link %s: %zu bytes\n", c.name, record.size());
+    WriteSeed("device_link", c.name, record);
+  }
+}
+
+// A heat computer's image as the collector keeps it.
+Bytes CollectedImage(size_t size, std::uint8_t type, std::uint8_t version, int serial) {
+  Bytes image(size);
+  for (size_t i = 0; i < size; ++i) image[i] = static_cast<std::uint8_t>(i * 13 + (i >> 9));
+  image[0] = type;
+  image[1] = version;
+  image[2] = static_cast<std::uint8_t>(serial & 0xFF);
+  image[3] = static_cast<std::uint8_t>(serial >> 8);
+  const size_t at = type == 4 || version == 3 || version == 4 ? 80 : 64;
+  const std::uint8_t clock[4] = {26, 3, 15, 10};
+  std::copy(clock, clock + 4, image.begin() + static_cast<std::ptrdiff_t>(at));
+  return image;
+}
+
+// The collector link's steps as the collector_link target takes them; true
+// when every one succeeded.
+bool CollectorJob(CCollectorLink& link, const Bytes& params) {
+  link.SendPreamble();
+  bool ok = link.ReadPointers();
+  link.SendPreamble();
+  const int slots = link.kind_info().slots;
+  for (int i = 0; i < (params[0] & 3); ++i) ok = link.ReadFileHeader(params[1 + i] % slots).serial != 0 && ok;
+  for (int i = 0; i < ((params[0] >> 2) & 3); ++i) {
+    const int slot = params[4 + i] % slots;
+    ok = link.ReadFile(zv::CollectorFileEntry(slot, link.status_block()[slot])) && ok;
+  }
+  if (params[0] & 0x10) ok = link.SendClear(0, 0) && ok;
+  return ok;
+}
+
+void CollectorLinkSeeds() {
+  for (int kind = 1; kind <= 3; ++kind) {
+    zv::sim::Collector collector(kind);
+    // Kind 3 counts its size codes from 2: a 32 KB file in slot 1, a 64 KB
+    // one in slot 3.
+    const int small = kind == 3 ? 3 : 1;
+    const int large = kind == 3 ? 4 : 2;
+    collector.PutFile(1, static_cast<std::uint8_t>(small), CollectedImage(32768, 4, 1, 111));
+    collector.PutFile(3, static_cast<std::uint8_t>(large), CollectedImage(65536, 2, 1, 333));
+    collector.SetPointers(2, 1);
+    if (kind == 2) {
+      zv::sim::CollectorFault bad;
+      bad.bad_crc2 = true;
+      collector.SetFault(3, bad);  // the first header
+    }
+    // Two headers, the small file, the clear (a seed stays under 64 KiB).
+    const Bytes params = {0x16, 1, 3, 0, 1, 0, 0};
+    Bytes record = params;
+    {
+      RecordingCollectorLink link(collector, record, zv::SystemClock());
+      if (!CollectorJob(link, params) && kind != 2) {
+        std::fprintf(stderr, "collector link kind %d: the recorded job failed\n", kind);
+        std::exit(1);
+      }
+    }
+    zv::fuzz::Input input(record.data(), record.size());
+    for (size_t i = 0; i < params.size(); ++i) input.Byte();
+    zv::fuzz::ReaderStream stream(input);
+    zv::fuzz::NoSleepClock clock;
+    zv::fuzz::FuzzedCollectorLink replay(stream, clock);
+    CollectorJob(replay, params);
+    if (replay.kind() != kind) {
+      std::fprintf(stderr, "collector link kind %d: the recorded job replays as kind %d\n", kind, replay.kind());
+      std::exit(1);
+    }
+    std::printf("  collector link kind %d: %zu bytes\n", kind, record.size());
+    WriteSeed("collector_link", "kind" + std::to_string(kind) + ".bin", record);
+  }
+}
+
+void CollectorListSeeds() {
+  for (int kind = 1; kind <= 3; ++kind) {
+    zv::sim::Collector collector(kind);
+    const int small = kind == 3 ? 3 : 1;
+    collector.PutFile(1, static_cast<std::uint8_t>(small), CollectedImage(32768, 4, 1, 111));
+    collector.PutFile(4, static_cast<std::uint8_t>(small), CollectedImage(32768, 2, 3, 444));
+    collector.PutFile(6, static_cast<std::uint8_t>(small), CollectedImage(32768, 2, 1, 666));
+    collector.SetPointers(3, 1);
+    if (kind == 3) {
+      zv::sim::CollectorFault bad;
+      bad.bad_crc1 = true;
+      collector.SetFault(5, bad);  // the header of slot 3
+    }
+    Bytes record;
+    zv::CollectorFileList list;
+    {
+      RecordingCollectorLink link(collector, record, zv::SystemClock());
+      list = zv::ListCollectorFiles(link, nullptr);
+    }
+    zv::fuzz::Input input(record.data(), record.size());
+    zv::fuzz::ReaderStream stream(input);
+    zv::fuzz::NoSleepClock clock;
+    zv::fuzz::FuzzedCollectorLink replay(stream, clock);
+    const zv::CollectorFileList again = zv::ListCollectorFiles(replay, nullptr);
+    if (list.result != zv::CollectorListResult::kListed || list.rows.size() != 3 || again.rows != list.rows) {
+      std::fprintf(stderr, "collector list kind %d: %zu rows, or it does not replay\n", kind, list.rows.size());
+      std::exit(1);
+    }
+    std::printf("  collector list kind %d: %zu bytes\n", kind, record.size());
+    WriteSeed("collector_list", "kind" + std::to_string(kind) + ".bin", record);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -306,6 +613,12 @@ int main(int argc, char** argv) {
   LinkSeeds<CZVGSMLink>("gsm_link", zv::kLinkGsm);
   LinkSeeds<CZVACLink>("tcp_link", zv::kLinkTcp);
   ModemSeeds();
+  HandOverSeeds();
+  GroupFileSeeds();
+  NodeFileLoadSeeds();
+  DeviceLinkSeeds();
+  CollectorLinkSeeds();
+  CollectorListSeeds();
   std::printf("%d seeds written to %s\n", g_written, g_root.c_str());
   return 0;
 }

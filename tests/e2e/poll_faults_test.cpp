@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "links/archive_map.h"
 #include "tests/links/direct_setup.h"
@@ -43,7 +44,9 @@ class PollFaultTest : public PollDirectTest {
   // block of the node's list for the link.
   void ExpectDownloadInBins(int link_type = zv::kLinkPstn) {
     ASSERT_TRUE(Exists(kArchivedName));
-    const std::string bins = Read(kArchivedName);
+    ExpectDownload(Read(kArchivedName), link_type);
+  }
+  void ExpectDownload(const std::string& bins, int link_type = zv::kLinkPstn) {
     ASSERT_EQ(bins.size(), kFamily2BinsSize);
     constexpr int kImage = 58868;
     auto image = [&bins](int address, int n) {
@@ -126,6 +129,42 @@ TEST_F(PollFaultTest, NoiseBadChecksWrongBlocksAndTrailingBytesStillGiveTheMemor
   EXPECT_EQ(Read("00042_School.zev"), node_file_);
 }
 
+// The same over GSM (faults by block: its requests are streamed) and TCP
+// (faults by request, as on the dial-up line).
+TEST_F(PollFaultTest, NoiseAndBadAnswersOverGsmAndTcpStillGiveTheMemory) {
+  for (const int modem : {zv::kLinkGsm, zv::kLinkTcp}) {
+    SCOPED_TRACE(modem);
+    pstn_.heat.ClearFaults();
+    std::filesystem::remove_all(File(zv::kArchiveBinsFolder));
+    zv::sim::WriteArchive(pstn_.heat, *zv::sim::ArchiveLayout::For(2, 2), DateStamp(2024, 3, 9, 0, 0, 0),
+                          DateStamp(2024, 3, 12, 14, 0, 0));
+    Reach(modem);
+    zv::sim::AnswerFault trailing;
+    trailing.trailing = {0xCA, 0x89, 0x02};
+    zv::sim::AnswerFault split;
+    split.chunk = 7;
+    const zv::sim::AnswerFault faults[] = {NoiseFault(6), BadCrcFault(), OtherBlockFault(0x0100), trailing, split};
+    zv::BlockList list;
+    ASSERT_TRUE(zv::BuildBlockList(modem, 2, 2, node_.last_record, DateStamp(2024, 3, 12, 16, 30, 10), list));
+    const size_t before = pstn_.heat.request_count();
+    if (modem == zv::kLinkGsm) {
+      ASSERT_GT(list.size(), static_cast<int>(std::size(faults)));
+      for (size_t k = 0; k < std::size(faults); ++k) {
+        pstn_.heat.SetBlockFault(static_cast<std::uint16_t>(list[static_cast<int>(k) + 1].address), 0, faults[k]);
+      }
+    } else {
+      size_t request = pstn_.heat.request_count() + 2;
+      for (const zv::sim::AnswerFault& f : faults) pstn_.heat.SetFault(request++, f);
+    }
+    Poll();
+    EXPECT_EQ(Final(), status::kOk);
+    ExpectDownloadInBins(modem);
+    EXPECT_EQ(Read("00042_School.zev"), node_file_);
+    // The bad answers were asked again: more requests than the first block and the list.
+    EXPECT_GT(pstn_.heat.request_count() - before, static_cast<size_t>(list.size()) + 1);
+  }
+}
+
 TEST_F(PollFaultTest, AHeaderRewriteOnAFullDiskKeepsTheOldNodeFile) {
   // A new node whose file is larger than the disk lets a file grow: the
   // rename (a header rewrite) fails, the smaller bins file can still be written.
@@ -152,6 +191,65 @@ TEST_F(PollFaultTest, AHeaderRewriteOnAFullDiskKeepsTheOldNodeFile) {
   std::set<std::string> after = before;
   after.insert({"converter.log", kArchivedName});
   EXPECT_EQ(Files(), after);  // no temporary file left
+}
+
+// The converter fails in each of its ways. The workstation's rule: the poll
+// fails only when the converter cannot be started; the bins file is deleted
+// after a converter that ended by itself (whatever its code, also after a stop
+// that waited for it), kept after one ended by a signal (with a message) or
+// never started; with archiving on it always goes to "archive-bins". The stand-in
+// converter copies the file it was given: it saw the whole download.
+TEST_F(PollFaultTest, AFailedConverterLosesNoDownload) {
+  enum Kept { kDeleted, kInBins, kArchived };
+  struct Case {
+    const char* what;
+    const char* converter;  // null: none in the program folder
+    int archive;
+    bool stop;  // PollCancel while the converter runs
+    int status;
+    Kept kept;
+    size_t messages;
+  };
+  const Case cases[] = {
+      {"missing", nullptr, 0, false, status::kFailure, kInBins, 0},
+      {"missing, archived", nullptr, 1, false, status::kFailure, kArchived, 0},
+      {"exit 1", "exit 1\n", 0, false, status::kOk, kDeleted, 0},
+      {"killed", "kill -KILL $$\n", 0, false, status::kOk, kInBins, 1},
+      {"killed, archived", "kill -KILL $$\n", 1, false, status::kOk, kArchived, 1},
+      {"hanging, then stopped", "while [ ! -f go ]; do sleep 0.01; done\n", 0, true, status::kCancelled, kDeleted, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(File(zv::kBinsFolder));
+    std::filesystem::remove_all(File(zv::kArchiveBinsFolder));
+    for (const char* f : {"converter.log", "seen.bin", "go", zv::kConverterName}) std::filesystem::remove(File(f));
+    if (c.converter != nullptr) WriteConverter(ConverterScript(0, std::string("cp \"$1\" seen.bin\n") + c.converter));
+    Settings(1, c.archive);
+    zv::sim::StatusRecorder recorder;
+    block_.setup.sink = &recorder;
+    std::thread stopper;
+    if (c.stop) {
+      stopper = std::thread([&] {
+        zv::sim::WaitUntil([&] { return Exists("seen.bin"); }, kBound);
+        PollCancel.store(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the converter goes on
+        folder_.Write("go", "");
+      });
+    }
+    Poll();
+    if (stopper.joinable()) stopper.join();
+    ASSERT_FALSE(recorder.statuses().empty());
+    EXPECT_EQ(recorder.statuses().back(), c.status);
+    EXPECT_EQ(Read("00042_School.zev"), node_file_);
+    EXPECT_EQ(recorder.messages().size(), c.messages);
+    EXPECT_EQ(Exists(kBinsName), c.kept == kInBins);
+    EXPECT_EQ(Exists(kArchivedName), c.kept == kArchived);
+    if (c.kept != kDeleted) ExpectDownload(Read(c.kept == kInBins ? kBinsName : kArchivedName));
+    if (c.converter != nullptr) {
+      ExpectDownload(Read("seen.bin"));
+    }
+    EXPECT_EQ(Exists("converter.log"), c.converter != nullptr);
+  }
 }
 
 }  // namespace
