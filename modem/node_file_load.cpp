@@ -1,0 +1,180 @@
+#include "modem/node_file_load.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+#include "links/node.h"
+#include "links/node_status.h"
+#include "platform/ascii.h"
+#include "platform/numbers.h"
+
+namespace zv {
+
+namespace {
+
+constexpr std::size_t kChunk = 4096;
+
+// Reads `size` bytes at `offset`; false on a read error or an early end.
+bool ReadAt(int fd, char* buffer, std::size_t size, off_t offset) {
+  while (size > 0) {
+    const ssize_t n = ::pread(fd, buffer, size, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    buffer += n;
+    size -= static_cast<std::size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+// Forward line reading from the file's start that knows how far it has read:
+// a line ends at LF, a CR just before the LF is dropped (as zv::TextLineReader).
+class ForwardLines {
+ public:
+  explicit ForwardLines(int fd) : fd_(fd) {}
+
+  bool Next(std::string& line) {
+    line.clear();
+    bool any = false;
+    for (;;) {
+      if (pos_ == buffer_.size()) {
+        // A last line without LF is returned as it is (a CR at its end stays).
+        if (!Fill()) return any;
+      }
+      any = true;
+      const char* begin = buffer_.data() + pos_;
+      const char* end = buffer_.data() + buffer_.size();
+      const char* lf = std::find(begin, end, '\n');
+      line.append(begin, lf);
+      const std::size_t taken = static_cast<std::size_t>(lf - begin);
+      pos_ += taken;
+      consumed_ += taken;
+      if (lf != end) {
+        ++pos_;
+        ++consumed_;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+      }
+    }
+  }
+
+  // Bytes of the file taken by the lines returned so far.
+  uint64_t consumed() const { return consumed_; }
+
+ private:
+  bool Fill() {
+    buffer_.resize(kChunk);
+    ssize_t n;
+    do {
+      n = ::read(fd_, buffer_.data(), buffer_.size());
+    } while (n < 0 && errno == EINTR);
+    buffer_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    pos_ = 0;
+    return n > 0;
+  }
+
+  int fd_;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  uint64_t consumed_ = 0;
+};
+
+// Reads the data part [begin, end) back from its end and returns, in `line`,
+// the trimmed last counted line. False when none counts (or on a read error).
+bool FindLastCountedLine(int fd, uint64_t begin, uint64_t end, std::string& line) {
+  // The line being gathered, in reverse byte order: each byte is added once, so
+  // even a very long line costs no more than its length.
+  std::string reversed;
+  std::vector<char> chunk(kChunk);
+  auto check = [&]() {
+    std::reverse(reversed.begin(), reversed.end());
+    const std::string_view trimmed = TrimView(reversed);
+    if (IsCountedDataLine(trimmed)) {
+      line.assign(trimmed);
+      return true;
+    }
+    reversed.clear();
+    return false;
+  };
+  uint64_t at = end;
+  while (at > begin) {
+    const std::size_t size = static_cast<std::size_t>(std::min<uint64_t>(kChunk, at - begin));
+    at -= size;
+    if (!ReadAt(fd, chunk.data(), size, static_cast<off_t>(at))) return false;
+    for (std::size_t i = size; i-- > 0;) {
+      if (chunk[i] == '\n') {
+        if (check()) return true;
+      } else {
+        reversed.push_back(chunk[i]);
+      }
+    }
+  }
+  return check();  // the first data line
+}
+
+}  // namespace
+
+bool IsCountedDataLine(std::string_view trimmed_line) {
+  const std::size_t tab = trimmed_line.find('\t');
+  return tab != std::string_view::npos && tab > 0;
+}
+
+DateStamp CountedLineStamp(std::string_view line, const DateStamp& current) {
+  auto field = [&](std::size_t at, std::size_t n) {
+    return at < line.size() ? AtoI(line.substr(at, n)) : 0;
+  };
+  // Only the first 16 characters are the time.
+  line = line.substr(0, std::min<std::size_t>(line.size(), 16));
+  DateStamp stamp = current;
+  stamp.SetDay(field(0, 2));
+  stamp.SetMonth(field(3, 2));
+  stamp.SetYear(field(6, 4));
+  stamp.SetHour(field(11, 2));
+  if (!stamp.IsValid(DateStamp::kHour)) return DateStamp();
+  return stamp;
+}
+
+bool LoadNodeFile(const std::string& path, CNode& node, int* error) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    if (error) *error = errno;
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int e = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+    ::close(fd);
+    if (error) *error = e;
+    return false;
+  }
+
+  CDataHeader header(CDataHeader::kWorkstation);
+  ForwardLines lines(fd);
+  const bool separated = header.Read([&](std::string& line) { return lines.Next(line); });
+  DateStamp stamp = node.last_record;
+  if (separated) {
+    std::string last;
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    if (lines.consumed() < size && FindLastCountedLine(fd, lines.consumed(), size, last))
+      stamp = CountedLineStamp(last, stamp);
+  }
+  ::close(fd);
+
+  node.path = path;
+  node.header = std::move(header);
+  node.status = node_status::kQueued;
+  node.last_record = stamp;
+  if (error) *error = 0;
+  return true;
+}
+
+}  // namespace zv
