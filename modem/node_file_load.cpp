@@ -66,6 +66,8 @@ class ForwardLines {
 
   // Bytes of the file taken by the lines returned so far.
   uint64_t consumed() const { return consumed_; }
+  // A read failed (the lines so far end there).
+  bool failed() const { return failed_; }
 
  private:
   bool Fill() {
@@ -76,6 +78,7 @@ class ForwardLines {
     } while (n < 0 && errno == EINTR);
     buffer_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     pos_ = 0;
+    if (n < 0) failed_ = true;
     return n > 0;
   }
 
@@ -83,11 +86,14 @@ class ForwardLines {
   std::vector<char> buffer_;
   std::size_t pos_ = 0;
   uint64_t consumed_ = 0;
+  bool failed_ = false;
 };
 
+enum class Found { kLine, kNone, kReadError };
+
 // Reads the data part [begin, end) back from its end and returns, in `line`,
-// the trimmed last counted line. False when none counts (or on a read error).
-bool FindLastCountedLine(int fd, uint64_t begin, uint64_t end, std::string& line) {
+// the trimmed last counted line.
+Found FindLastCountedLine(int fd, uint64_t begin, uint64_t end, std::string& line) {
   // The line being gathered, in reverse byte order: each byte is added once, so
   // even a very long line costs no more than its length.
   std::string reversed;
@@ -106,16 +112,16 @@ bool FindLastCountedLine(int fd, uint64_t begin, uint64_t end, std::string& line
   while (at > begin) {
     const std::size_t size = static_cast<std::size_t>(std::min<uint64_t>(kChunk, at - begin));
     at -= size;
-    if (!ReadAt(fd, chunk.data(), size, static_cast<off_t>(at))) return false;
+    if (!ReadAt(fd, chunk.data(), size, static_cast<off_t>(at))) return Found::kReadError;
     for (std::size_t i = size; i-- > 0;) {
       if (chunk[i] == '\n') {
-        if (check()) return true;
+        if (check()) return Found::kLine;
       } else {
         reversed.push_back(chunk[i]);
       }
     }
   }
-  return check();  // the first data line
+  return check() ? Found::kLine : Found::kNone;  // the first data line
 }
 
 }  // namespace
@@ -161,13 +167,22 @@ bool LoadNodeFile(const std::string& path, CNode& node, int* error) {
   ForwardLines lines(fd);
   const bool separated = header.Read([&](std::string& line) { return lines.Next(line); });
   DateStamp stamp = node.last_record;
-  if (separated) {
+  bool read_error = lines.failed();
+  if (separated && !read_error) {
     std::string last;
     const uint64_t size = static_cast<uint64_t>(st.st_size);
-    if (lines.consumed() < size && FindLastCountedLine(fd, lines.consumed(), size, last))
-      stamp = CountedLineStamp(last, stamp);
+    if (lines.consumed() < size) {
+      const Found found = FindLastCountedLine(fd, lines.consumed(), size, last);
+      if (found == Found::kLine) stamp = CountedLineStamp(last, stamp);
+      read_error = found == Found::kReadError;
+    }
   }
   ::close(fd);
+  // A file that opens but cannot be read is no better than a missing one.
+  if (read_error) {
+    if (error) *error = EIO;
+    return false;
+  }
 
   node.path = path;
   node.header = std::move(header);

@@ -28,8 +28,8 @@ DateStamp CountedLineStamp(std::string_view trimmed_line, const DateStamp& curre
 
 // Reads the node file `path` into `node`: path, header (workstation form),
 // status 129 and the stamp of the last counted data line (unchanged when there
-// is none). False (the node untouched) when the file does not open or is not a
-// regular file, with the errno value in `error`.
+// is none). False (the node untouched) when the file does not open, is not a
+// regular file or a read fails, with the errno value in `error`.
 bool LoadNodeFile(const std::string& path, CNode& node, int* error = nullptr);
 
 }  // namespace zv

@@ -1,6 +1,7 @@
 #include "modem/zev_modem_doc.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFileDialog>
@@ -162,29 +163,32 @@ bool CZEVModemDoc::Open(const std::string& path) {
 }
 
 bool CZEVModemDoc::OnOpenDocument(const std::string& path) {
+  // The file must open, as any document's; an empty one reads as nothing.
+  struct stat st {};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const bool opened = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (fd >= 0) ::close(fd);
+  if (!opened) {
+    ReportCannotOpen(path, dialog_parent_);
+    return false;
+  }
   const std::string kind = Kind(path);
-  if (kind == "zev") {
+  if (st.st_size == 0) {
+    if (kind == "gr") SetPathName(path);
+  } else if (kind == "zev") {
     if (!LoadNode(path)) {
       ReportCannotOpen(path, dialog_parent_);
       return false;
     }
   } else if (kind == "gr") {
     std::string bytes;
-    if (!zv::ReadWholeFile(path, bytes) || zv::DirectoryExists(path)) {
+    if (!zv::ReadWholeFile(path, bytes)) {
       ReportCannotOpen(path, dialog_parent_);
       return false;
     }
     if (!LoadGroup(path, bytes)) return false;
-  } else {
-    // Another kind of file is opened and nothing is read from it.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || zv::DirectoryExists(path)) {
-      if (fd >= 0) ::close(fd);
-      ReportCannotOpen(path, dialog_parent_);
-      return false;
-    }
-    ::close(fd);
   }
+  // Any other kind of file: nothing is read from it.
   ApplyAutostart();
   return true;
 }

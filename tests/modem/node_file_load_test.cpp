@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -127,8 +129,11 @@ TEST(NodeFileLoad, FilesThatDoNotOpenLeaveTheNodeAlone) {
     std::string path;
     int error;
   };
+  // A file that opens but whose every read fails (EIO).
+  const std::string unreadable = dir.File("unreadable.zev");
+  ASSERT_EQ(::symlink("/proc/self/mem", unreadable.c_str()), 0);
   for (const Case& c : {Case{dir.File("missing.zev"), ENOENT}, Case{dir.path(), EISDIR},
-                        Case{dir.File("missing/x.zev"), ENOENT}}) {
+                        Case{dir.File("missing/x.zev"), ENOENT}, Case{unreadable, EIO}}) {
     SCOPED_TRACE(c.path);
     CNode node;
     node.path = "before";
