@@ -103,7 +103,7 @@ bool CZEVModemApp::OpenGroupFile(const std::string& path) {
 bool CZEVModemApp::HandOverNodeFile(const std::string& path) {
   if (!frame_ || !document_ || frame_->GetActiveDocument() == nullptr) return false;
   if (!channel_.WritePathToView(zv::AbsolutePath(path, zv::CurrentDirectory()))) return false;
-  zv::WorkSharedData(channel_, *document_, frame_.get());
+  frame_->OnSharedDataReady(channel_);
   return true;
 }
 
