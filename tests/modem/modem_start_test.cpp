@@ -307,6 +307,21 @@ TEST(OpenDialog, RussianTitleFiltersAndSeveralFilesInOrder) {
   EXPECT_EQ(accept_text, QString::fromUtf8("&Открыть"));
   EXPECT_EQ(cancel_text, QString::fromUtf8("Отмена"));
 
+  // No limit on the names chosen together: three of 150 characters each.
+  Paths long_names;
+  QString typed;
+  for (char c : {'x', 'y', 'z'}) {
+    const std::string name = std::string(146, c) + ".zev";
+    long_names.push_back(tmp.Write(name, ""));
+    typed += QStringLiteral("\"%1\" ").arg(QString::fromStdString(name));
+  }
+  OnDialog([&](QFileDialog* d) {
+    d->setDirectory(QString::fromStdString(tmp.path()));
+    d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+    QMetaObject::invokeMethod(d, "accept");
+  });
+  EXPECT_EQ(zv::ChooseFilesToOpen(nullptr), long_names);
+
   // Cancelled: nothing.
   OnDialog([](QFileDialog* d) { d->reject(); });
   EXPECT_TRUE(zv::ChooseFilesToOpen(nullptr).empty());
