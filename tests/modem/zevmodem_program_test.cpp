@@ -108,15 +108,17 @@ TEST(ZevModemProgram, SecondStartHandsItsFileToTheFirstAndEnds) {
   Program first(start, {});
   ASSERT_GT(first.pid(), 0);
   // Ready once it takes blocks: an empty one (it only brings the window to the
-  // front) is answered.
+  // front) is answered. The probe only connects: it must never take the lock
+  // itself, or the program would take itself for a later start.
   ASSERT_TRUE(WaitUntil([&] {
     CSharedMemory probe;
     zv::ChannelTiming t;
     t.connect_retry = 100ms;
     t.continue_wait = 5s;
     probe.SetTiming(t);
-    return probe.OpenExistingMutex() && probe.OpenEvents() && probe.HandOverPaths({});
+    return probe.OpenEvents() && probe.HandOverPaths({});
   })) << "the first start never took a block";
+  EXPECT_EQ(first.WaitExit(0ms), -1);  // still running
   const zv::Profile profile(zv::kProgramZEVModem);
   EXPECT_EQ(profile.GetString("Settings", "Path", ""), ZV_ZEVMODEM_PATH);
 
