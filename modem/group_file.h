@@ -34,6 +34,10 @@ struct GroupFileReadResult {
   bool ok() const { return damage == GroupFileDamage::kNone; }
 };
 
+// The largest group file the document reads (tens of thousands of nodes); a
+// larger file is taken for damaged without being read.
+inline constexpr std::size_t kMaxGroupFileBytes = 16u << 20;
+
 // Reads a group file's bytes into `paths` (replacing what it held). True with
 // every path in file order; false when the bytes are damaged, with `paths`
 // empty and what was wrong in `result`.

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "links/node_status.h"
@@ -181,8 +182,11 @@ bool CZEVModemDoc::OnOpenDocument(const std::string& path) {
       return false;
     }
   } else if (kind == "gr") {
+    // A file far larger than any group is not read into memory: its bytes stay
+    // empty, which reads as damaged.
     std::string bytes;
-    if (!zv::ReadWholeFile(path, bytes)) {
+    const bool too_large = static_cast<uint64_t>(st.st_size) > zv::kMaxGroupFileBytes;
+    if (!too_large && !zv::ReadWholeFile(path, bytes)) {
       ReportCannotOpen(path, dialog_parent_);
       return false;
     }

@@ -148,13 +148,17 @@ TEST_F(ZevModemDocTest, DamagedGroupFileLeavesAnEmptyUntitledGroup) {
     const char* what;
     std::string bytes;
   };
-  const std::vector<Case> cases = {
+  std::vector<Case> cases = {
       {"short count", std::string("\x01\x00", 2)},
       {"short path", le(1) + le(40) + "/tmp/x"},
       {"huge count in 8 bytes", le(0x7FFFFFFF) + le(0)},
       {"negative count", le(-2) + le(0)},
       {"negative length", le(1) + le(-1) + "abcd"},
   };
+  // A file far larger than any group, whose count would be fine: never read.
+  std::string huge = le(1) + le(4) + "/a/b";
+  huge.resize(zv::kMaxGroupFileBytes + 1);
+  cases.push_back({"larger than any group file", huge});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_TRUE(doc_.Open(good));
