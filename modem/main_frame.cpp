@@ -8,7 +8,9 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 
 #include "modem/about_dlg.h"
@@ -38,6 +40,19 @@ CMainFrame::~CMainFrame() {
   // Reports from now on are dropped; then the view (and a poll that may still
   // run, which it waits for) goes while the sink is still here.
   sink_.Detach();
+  if (!exit_done_ && view_ != nullptr && view_->PollRunning()) {
+    // The window goes without the exit (the program ends some other way):
+    // the same bound holds for the poll.
+    view_->OnPollStop();
+    const auto until = std::chrono::steady_clock::now() + setup_.exit_bound;
+    while (view_->PollRunning() && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kExitCheckMs));
+    }
+    if (view_->PollRunning()) {
+      view_->SaveGridColumns();
+      HardExit();
+    }
+  }
   if (document_ != nullptr && document_->views() == view_) document_->SetViews(nullptr);
   delete view_;
   view_ = nullptr;
@@ -263,12 +278,16 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   if (!ended) {
     // The poll is still in its converter: leave without waiting for it, and
     // without destructors that would.
-    std::fflush(nullptr);
-    if (setup_.hard_exit) {
-      setup_.hard_exit(0);
-    } else {
-      ::_exit(0);
-    }
+    HardExit();
   }
   event->accept();
+}
+
+void CMainFrame::HardExit() {
+  std::fflush(nullptr);
+  if (setup_.hard_exit) {
+    setup_.hard_exit(0);
+  } else {
+    ::_exit(0);
+  }
 }

@@ -16,7 +16,8 @@
 // converter still running: it is never ended half-way, and it runs on by itself
 // in its own process group) leaves the program through ModemSetup::hard_exit
 // (_exit) after "GridColumns" is written: no thread is killed and no destructor
-// waits for it.
+// waits for it. A frame destroyed without that exit (the program ended some
+// other way) stops a running poll and waits for it within the same bound.
 //
 // The application start (open command, recent files, hand-over of node files)
 // hooks in through SetOpenHandler, FileMenu, RecentFilesAnchor and
@@ -97,6 +98,8 @@ class CMainFrame : public QMainWindow {
   // Stops polling and waits for the poll to end, at most the bound; true when it did.
   bool WaitForPollEnd();
   void DrainReports();
+  // The end of a process whose poll outlived the bound (ModemSetup::hard_exit).
+  void HardExit();
 
   CZEVModemDoc* document_;
   zv::ModemSetup setup_;

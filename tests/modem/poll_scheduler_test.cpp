@@ -394,6 +394,30 @@ TEST_F(ExitTest, DuringADownloadThePollIsStoppedAndTheWindowCloses) {
   EXPECT_FALSE(PollCancel.load());
 }
 
+// A frame that goes without the exit (the program ended another way) holds
+// to the same bound: a converter still running then leaves by the hard exit
+// (here the stand-in lets the converter end, so the view's own wait returns).
+TEST_F(ExitTest, AFrameDestroyedDuringASlowConverterKeepsTheBound) {
+  setup_.exit_bound = std::chrono::milliseconds(300);
+  setup_.hard_exit = [this](int status) {
+    hard_exits_.push_back(status);
+    folder_.Write("go", "");
+  };
+  WriteConverter("while [ ! -f go ]; do sleep 0.01; done\n");
+  zv::test::TcpNode device;
+  ASSERT_TRUE(device.Start());
+  MakeFrame();
+  AddTcpNode("00042", "School", device.converter.port());
+  view()->OnPollStart();
+  ASSERT_EQ(Tick(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !Log().empty(); }));
+  frame_.reset();
+  EXPECT_EQ(hard_exits_, std::vector<int>{0});
+  const std::string widths = Widths();
+  EXPECT_EQ(std::count(widths.begin(), widths.end(), ';'), 6) << widths;
+  EXPECT_TRUE(PollIdle.load());
+}
+
 // A converter that is still running at the bound: the window closes, the widths
 // are stored and the program leaves by the hard exit. The converter is not
 // ended: it finishes its node file by itself.
