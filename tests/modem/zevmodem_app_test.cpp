@@ -4,6 +4,7 @@
 // starts' blocks, dropped files, the title and the exit.
 
 #include <QApplication>
+#include <QDialog>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -308,6 +309,28 @@ TEST_F(AppTest, LaterStartsBlocksOpenTheirFilesAndBringTheFrameToTheFront) {
   EXPECT_EQ(done.get(), zv::InstanceStart::kHandedOver);
   EXPECT_EQ(doc()->NodeCount(), 2u);
   EXPECT_TRUE(frame()->isVisible());
+
+  // While a modal dialog is open the block is confirmed at once (the later
+  // start ends) but its file waits until the dialog has closed.
+  const std::string c = Node("c.zev", "00003");
+  std::size_t while_open = 99;
+  bool answered = false;
+  {
+    QDialog dialog(frame());
+    QTimer::singleShot(0, &dialog, [&] {
+      done = later({c});
+      answered = PumpUntil([&] { return done.wait_for(0s) == std::future_status::ready; });
+      PumpUntil([] { return false; }, 300ms);
+      while_open = doc()->NodeCount();
+      dialog.reject();
+    });
+    dialog.exec();
+  }
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(done.get(), zv::InstanceStart::kHandedOver);
+  EXPECT_EQ(while_open, 2u);
+  ASSERT_TRUE(PumpUntil([&] { return doc()->NodeCount() == 3; }));
+  EXPECT_EQ(doc()->NodePathAt(2), c);
   EXPECT_TRUE(hook_.requests().empty());
 }
 
