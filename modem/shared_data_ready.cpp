@@ -15,7 +15,9 @@ std::size_t WorkSharedData(CSharedMemory& channel, CZEVModemDoc& doc, QWidget* f
     for (const std::string& path : paths) doc.OnOpenDocument(path);
     doc.UpdateAllViews();
   }
-  BringToFront(frame);
+  // A frame not shown yet (node files of the command line, before the start
+  // shows it) or no longer shown (the exit) is left as it is.
+  if (frame != nullptr && frame->isVisible()) BringToFront(frame);
   return paths.size();
 }
 

@@ -133,6 +133,13 @@ TEST(SharedDataReady, EachPathOpenedBlockEmptiedFrameToTheFront) {
   ASSERT_TRUE(channel.Create(zv::kHandOverBlockSize, true));
   CZEVModemDoc doc;
   QMainWindow frame;
+
+  // Not shown yet (the start shows it later): opened, but left hidden.
+  const std::string early = NodeFile(tmp, "00009_E.zev", "00009");
+  ASSERT_TRUE(channel.WritePathToView(early));
+  EXPECT_EQ(zv::WorkSharedData(channel, doc, &frame), 1u);
+  EXPECT_FALSE(frame.isVisible());
+  doc.DeleteContents();
   frame.show();
 
   const std::string a = NodeFile(tmp, "00001_A.zev", "00001");
