@@ -17,6 +17,9 @@
 #include "tests/modem/frame_fixture.h"
 #include "widgets/alpha_toolbar.h"
 
+// The workstation's resources gone, as a program built without them.
+static void DropModemResources() { Q_CLEANUP_RESOURCE(modem); }
+
 namespace {
 
 using zv::test::FrameTest;
@@ -62,6 +65,16 @@ TEST_F(FrameTest, MenusCarryTheirTextsShortcutsAndStates) {
   }
   // The recent files go between the two separators before "Выход".
   EXPECT_EQ(menus[0]->actions().indexOf(frame_->RecentFilesAnchor()), 5);
+}
+
+// Without its toolbar the frame cannot be made: the start fails.
+TEST_F(FrameTest, AMissingToolbarFailsTheStart) {
+  DropModemResources();
+  CMainFrame frame(&document_, setup_);
+  EXPECT_FALSE(frame.Create());
+  zv::test::InitModemResources();
+  CMainFrame again(&document_, setup_);
+  EXPECT_TRUE(again.Create());
 }
 
 TEST_F(FrameTest, TheToolbarAndTheStatusPane) {
