@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -14,9 +15,12 @@
 #include <vector>
 
 #include "links/poll_flags.h"
+#include "platform/paths.h"
 #include "modem/qt_status_sink.h"
 #include "platform/profile.h"
+#include "modem/node_properties.h"
 #include "tests/grid/grid_test_support.h"
+#include "tests/viewer/modal_answer.h"
 #include "tests/modem/frame_fixture.h"
 #include "widgets/alpha_toolbar.h"
 
@@ -277,6 +281,25 @@ TEST_F(ContextMenuTest, ARightClickSelectsTheCellAndRemovalRenumbers) {
   EXPECT_EQ(Text(1, 1), "00001 A");
   EXPECT_EQ(Text(2, 1), "00002 B");
   EXPECT_TRUE(messages_.requests().empty());
+}
+
+// "Параметры..." on an idle node: the dialog's new name renames the file, and
+// the row and the document's path copy follow.
+TEST_F(ContextMenuTest, NodeSettingsRenameTheFileAndTheRow) {
+  choose_ = "Параметры...";
+  const bool acted = zv::test::AnswerModal<CNodeProperties>(
+      [&] { RightClick(2, 1); },
+      [](CNodeProperties& dialog) {
+        qobject_cast<QLineEdit*>(dialog.Control(1006))->setText(QString::fromUtf8("Школа"));
+        dialog.OnOK();
+      });
+  ASSERT_TRUE(acted);
+  const std::string renamed = folder_.File("00002_Школа.zev");
+  EXPECT_TRUE(zv::FileExists(renamed));
+  EXPECT_FALSE(zv::FileExists(folder_.File("00002_B.zev")));
+  EXPECT_EQ(document_.NodePath(nodes_[1]->id()), renamed);
+  EXPECT_EQ(Utf8(2, 1), "00002 Школа");
+  EXPECT_TRUE(document_.IsModified());
 }
 
 TEST_F(ContextMenuTest, NothingHappensWithoutACell) {
