@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "modem/about_dlg.h"
+#include "modem/shared_data_ready.h"
 #include "modem/zev_modem_doc.h"
 #include "modem/zev_modem_view.h"
 #include "platform/qt/message_box.h"
@@ -233,6 +234,10 @@ void CMainFrame::OnNodeReport(const zv::NodeReport& report) {
   } else {
     zv::ShowMessage1251(report.text, zv::MessageIcon::kWarning, zv::MessageButtons::kOk, this);
   }
+}
+
+void CMainFrame::OnSharedDataReady(CSharedMemory& channel) {
+  if (document_ != nullptr) zv::WorkSharedData(channel, *document_, this);
 }
 
 // ---- exit ------------------------------------------------------------------

@@ -20,7 +20,8 @@
 // other way) stops a running poll and waits for it within the same bound.
 //
 // The application start (open command, recent files, hand-over of node files)
-// hooks in through SetOpenHandler, FileMenu and RecentFilesAnchor.
+// hooks in through SetOpenHandler, FileMenu, RecentFilesAnchor and
+// OnSharedDataReady.
 
 #include <QMainWindow>
 #include <QString>
@@ -31,6 +32,7 @@
 #include "modem/qt_status_sink.h"
 
 class CAlphaToolBar;
+class CSharedMemory;
 class CZEVModemDoc;
 class CZEVModemView;
 class QLabel;
@@ -81,6 +83,10 @@ class CMainFrame : public QMainWindow {
 
   // One report of the poll (the wake-up event's handler calls it for each).
   void OnNodeReport(const zv::NodeReport& report);
+  // Node files waiting in the channel's in-process block: each is opened in
+  // the document, the view updated, and the frame comes to the front (also
+  // for an empty block). See zv::WorkSharedData.
+  void OnSharedDataReady(CSharedMemory& channel);
 
  protected:
   bool event(QEvent* event) override;

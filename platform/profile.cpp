@@ -90,6 +90,10 @@ std::string Profile::GetString(std::string_view section, std::string_view name,
 
 bool Profile::WriteString(std::string_view section, std::string_view name,
                           std::string_view value) const {
+  return Update([&](IniFile& ini) { ini.Set(section, name, value); });
+}
+
+bool Profile::Update(const std::function<void(IniFile&)>& change) const {
   std::lock_guard<std::mutex> lock(ProfileMutex());
   if (!EnsureDirectories(ConfigDir())) return false;
   const std::string path = Path();
@@ -99,7 +103,7 @@ bool Profile::WriteString(std::string_view section, std::string_view name,
   // read is left alone rather than replaced by one holding only this value.
   IniFile ini;
   if (!ini.LoadForUpdate(path)) return false;
-  ini.Set(section, name, value);
+  change(ini);
   return ini.Save(path);
 }
 

@@ -14,10 +14,13 @@
 //
 // Text values are bytes; paths are stored as UTF-8 (the file-name encoding).
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace zv {
+
+class IniFile;
 
 inline constexpr const char* kProgramZEVModem = "ZEVModem";
 inline constexpr const char* kProgramZEVView = "ZEVView";
@@ -42,6 +45,10 @@ class Profile {
 
   bool WriteInt(std::string_view section, std::string_view name, int value) const;
   bool WriteString(std::string_view section, std::string_view name, std::string_view value) const;
+  // Several values changed in one write (one lock, one replacement of the
+  // file): `change` gets the file's document as read under the lock and may
+  // set and remove values. False, with the file untouched, as for WriteString.
+  bool Update(const std::function<void(IniFile&)>& change) const;
 
  private:
   std::string program_;
