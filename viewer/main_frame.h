@@ -91,6 +91,8 @@ class CMainFrame : public QMainWindow, public PeriodSource {
 
   // Opens each local file of the drop, in order.
   void OnDropFiles(const QList<QUrl>& urls);
+  // No menu of the bars on a right click: "&Вид" shows and hides them.
+  QMenu* createPopupMenu() override { return nullptr; }
 
   DateStamp m_begin;
   DateStamp m_end;

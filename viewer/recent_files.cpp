@@ -43,5 +43,8 @@ void CRecentFileList::Remove(int index) {
 
 QString CRecentFileList::MenuText(int index) const {
   if (index < 0 || index >= paths_.size()) return QString();
-  return QStringLiteral("&%1 %2").arg(index + 1).arg(paths_[index]);
+  // An "&" of the path is doubled: shown as it is, not taken as a mnemonic.
+  QString path = paths_[index];
+  path.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  return QStringLiteral("&%1 %2").arg(index + 1).arg(path);
 }

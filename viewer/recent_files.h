@@ -22,7 +22,7 @@ class CRecentFileList {
 
   int GetSize() const { return static_cast<int>(paths_.size()); }
   const QStringList& paths() const { return paths_; }
-  // The menu text of an entry: "&1 path".
+  // The menu text of an entry: "&1 path", an "&" of the path doubled.
   QString MenuText(int index) const;
 
  private:

@@ -116,6 +116,9 @@ TEST_F(ViewerAppTest, BarCommandsShowAndHideTheBars) {
   status->trigger();
   EXPECT_FALSE(Frame().toolBar()->isHidden());
   EXPECT_FALSE(Frame().statusBar()->isHidden());
+  // A right click on a bar offers no menu of its own (Qt's would list the
+  // toolbar without a name).
+  EXPECT_EQ(Frame().createPopupMenu(), nullptr);
 }
 
 // One toolbar button: its command id (0 a separator), tooltip and status tip.

@@ -122,6 +122,19 @@ TEST_F(ViewerAppTest, RecentFilesKeepTheLastFourNewestFirst) {
   EXPECT_EQ(std::vector<std::string>(texts.begin() + 4, texts.begin() + 8), expected);
 }
 
+TEST_F(ViewerAppTest, RecentEntryShowsAnAmpersandOfItsPathAsItIs) {
+  ASSERT_TRUE(Start());
+  const std::string folder = dir.File("R&D");
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  const std::string path = folder + "/00012_node.zev";
+  std::filesystem::copy_file(WriteNode("00012"), path);
+  ASSERT_NE(Open(path), nullptr);
+  // Doubled, the "&" is shown and is no mnemonic; the list keeps the path.
+  const std::string shown = "&1 " + dir.File("R&&D") + "/00012_node.zev";
+  EXPECT_EQ(MenuTexts("&Файл")[7], shown);
+  EXPECT_EQ(RecentEntry(1), path);
+}
+
 TEST_F(ViewerAppTest, RecentEntryThatFailsToOpenIsRemoved) {
   ASSERT_TRUE(Start());
   const std::string a = WriteNode("00012"), b = WriteNode("00013"), c = WriteNode("00014");

@@ -275,4 +275,29 @@ TEST_F(WindowsTest, PageSetupReachesPrintAndPreview) {
   EXPECT_EQ(orientation, QPageLayout::Landscape);
 }
 
+TEST_F(WindowsTest, PrintCommandPrintsTheReportOfEveryKind) {
+  ASSERT_NE(StartWithNode(), nullptr);
+  const std::string pdf = dir.File("kind.pdf");
+  zv::test::SetUpPdfPrinter(app->Printer(), pdf, 300);
+  struct Kind {
+    UINT command;
+    const char* title;
+  };
+  for (const Kind& kind : {Kind{viewer_cmd::kShowDaily, "Среднесуточные показания"},
+                           Kind{viewer_cmd::kShowHourly, "Среднечасовые показания"},
+                           Kind{viewer_cmd::kShowJournal, "Журнал изменения настроек"},
+                           Kind{viewer_cmd::kShowParameters, "Параметры прибора"}}) {
+    SCOPED_TRACE(kind.title);
+    Frame().ActiveChild()->toolBar()->CommandAction(static_cast<int>(kind.command))->trigger();
+    std::filesystem::remove(pdf);
+    messages.Clear();
+    for (int i = 0; i < 4; ++i) messages.QueueAnswer(zv::MessageResult::kYes);
+    ASSERT_TRUE(zv::test::AnswerModal<QPrintDialog>(
+        [this] { Frame().MenuAction(viewer_cmd::kFilePrint)->trigger(); }, [](QPrintDialog& d) { d.accept(); }));
+    const std::vector<std::string> pages = zv::test::PdfPages(pdf);
+    ASSERT_FALSE(pages.empty());
+    EXPECT_NE(pages[0].find(kind.title), std::string::npos) << pages[0];
+  }
+}
+
 }  // namespace
