@@ -360,7 +360,11 @@ void CZEVModemView::OnNodeSettings() {
     return;
   }
   document_->RefreshNodePath(node->id());
-  SetNodeColumns(row, *node);
+  // After the settings every link but the two modems shows the address.
+  const int modem = node->header.GetInt("MODEM");
+  grid_->SetItemText(row, kColNode, NodeTitle(*node));
+  grid_->SetItemText(row, kColAddress,
+                     node->header.GetString(modem == 1 || modem == 2 ? "PHONE" : "IPADDRESS"));
   grid_->Refresh();
   if (dialog.rename_flag != 0) document_->SetModifiedFlag();
 }

@@ -302,6 +302,20 @@ TEST_F(ContextMenuTest, NodeSettingsRenameTheFileAndTheRow) {
   EXPECT_TRUE(document_.IsModified());
 }
 
+// A node of no known link shows no address in its new row; after its settings
+// the row shows the address from the header, as the settings have always done.
+TEST_F(ContextMenuTest, NodeSettingsShowTheAddressOfAnUnknownLink) {
+  const auto node = AddNode("00005", "E", "IPADDRESS\t10.0.0.9\r\nPHONE\t5551234\r\n");
+  const int row = RowOf(*node);
+  ASSERT_EQ(row, 5);
+  EXPECT_EQ(Text(row, 2), "");
+  choose_ = "Параметры...";
+  ASSERT_TRUE(zv::test::AnswerModal<CNodeProperties>([&] { RightClick(row, 1); },
+                                                     [](CNodeProperties& dialog) { dialog.OnOK(); }));
+  EXPECT_EQ(Text(row, 2), "10.0.0.9");
+  EXPECT_EQ(Text(row, 1), "00005 E");
+}
+
 TEST_F(ContextMenuTest, NothingHappensWithoutACell) {
   choose_ = "Удалить из списка";
   const QPoint below(10, grid()->GetClientRect().Height() - 2);
