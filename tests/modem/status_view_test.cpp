@@ -59,7 +59,7 @@ const RowCase kRowCases[] = {
     {137, "Сбой", kYellow, kBefore, "1", 139},
     {138, "Нет ответа", kRed, kBefore, "1", 138},
     {139, "Повтор", kWhite, kBefore, "1", 139},
-    {140, "", kWhite, kBefore, "1", 140},  // the pane's text, not a node status
+    {140, "_Состояние_", kWhite, kBefore, "1", 140},  // the pane's text, not a node status
     {141, "Инициализация...", kWhite, kBefore, "1", 141},
     {142, "Отменено...", kYellow, "", "0", 139},
     {143, "Файл не найден", kRed, kBefore, "1", 143},
