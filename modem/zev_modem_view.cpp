@@ -26,6 +26,8 @@ namespace {
 
 namespace status = zv::node_status;
 
+constexpr int kStatePaneTextId = 140;
+
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
@@ -164,7 +166,8 @@ void CZEVModemView::UpdateNodeRow(int percent, CNode& node, int reported) {
   if (grid_ == nullptr) return;
   const int row = grid_->FindRowByItemData(RowData(node));
   if (row <= 0) return;
-  grid_->SetItemText(row, kColStatus, status::Text(reported));
+  // 140 is the state pane's text, never a node's status, but it has a text.
+  grid_->SetItemText(row, kColStatus, reported == kStatePaneTextId ? zv::W1251("_Состояние_") : status::Text(reported));
   grid_->SetItemText(row, kColTries, zv::StrFormat("%d", node.tries));
 
   auto read_time = [&] {
@@ -360,7 +363,11 @@ void CZEVModemView::OnNodeSettings() {
     return;
   }
   document_->RefreshNodePath(node->id());
-  SetNodeColumns(row, *node);
+  // After the settings every link but the two modems shows the address.
+  const int modem = node->header.GetInt("MODEM");
+  grid_->SetItemText(row, kColNode, NodeTitle(*node));
+  grid_->SetItemText(row, kColAddress,
+                     node->header.GetString(modem == 1 || modem == 2 ? "PHONE" : "IPADDRESS"));
   grid_->Refresh();
   if (dialog.rename_flag != 0) document_->SetModifiedFlag();
 }

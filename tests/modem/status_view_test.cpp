@@ -59,7 +59,7 @@ const RowCase kRowCases[] = {
     {137, "Сбой", kYellow, kBefore, "1", 139},
     {138, "Нет ответа", kRed, kBefore, "1", 138},
     {139, "Повтор", kWhite, kBefore, "1", 139},
-    {140, "", kWhite, kBefore, "1", 140},  // the pane's text, not a node status
+    {140, "_Состояние_", kWhite, kBefore, "1", 140},  // the pane's text, not a node status
     {141, "Инициализация...", kWhite, kBefore, "1", 141},
     {142, "Отменено...", kYellow, "", "0", 139},
     {143, "Файл не найден", kRed, kBefore, "1", 143},
@@ -300,6 +300,20 @@ TEST_F(ContextMenuTest, NodeSettingsRenameTheFileAndTheRow) {
   EXPECT_EQ(document_.NodePath(nodes_[1]->id()), renamed);
   EXPECT_EQ(Utf8(2, 1), "00002 Школа");
   EXPECT_TRUE(document_.IsModified());
+}
+
+// A node of no known link shows no address in its new row; after its settings
+// the row shows the address from the header, as the settings have always done.
+TEST_F(ContextMenuTest, NodeSettingsShowTheAddressOfAnUnknownLink) {
+  const auto node = AddNode("00005", "E", "IPADDRESS\t10.0.0.9\r\nPHONE\t5551234\r\n");
+  const int row = RowOf(*node);
+  ASSERT_EQ(row, 5);
+  EXPECT_EQ(Text(row, 2), "");
+  choose_ = "Параметры...";
+  ASSERT_TRUE(zv::test::AnswerModal<CNodeProperties>([&] { RightClick(row, 1); },
+                                                     [](CNodeProperties& dialog) { dialog.OnOK(); }));
+  EXPECT_EQ(Text(row, 2), "10.0.0.9");
+  EXPECT_EQ(Text(row, 1), "00005 E");
 }
 
 TEST_F(ContextMenuTest, NothingHappensWithoutACell) {
