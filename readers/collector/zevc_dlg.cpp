@@ -385,8 +385,13 @@ void CZEVC32Dlg::SortRows(int column) {
     });
   } else {
     // Read in the list's own format; a text that does not read goes last.
+    // The device's clock has no summer time, so the text is not read as the
+    // computer's local time (whose skipped spring hour would not read).
     const auto key = [](const ListRow& row) {
-      return QDateTime::fromString(row.texts[kColumnDate], QString::fromLatin1(kDateFormat));
+      const QString& text = row.texts[kColumnDate];
+      const QDate date = QDate::fromString(text.left(10), QString::fromLatin1(kDateFormat).left(10));
+      const QTime time = QTime::fromString(text.mid(10), QString::fromLatin1(kDateFormat).mid(10));
+      return date.isValid() && time.isValid() ? QDateTime(date, time, Qt::UTC) : QDateTime();
     };
     std::stable_sort(rows.begin(), rows.end(), [&key](const ListRow& a, const ListRow& b) {
       const QDateTime ka = key(a);

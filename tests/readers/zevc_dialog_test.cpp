@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -280,6 +281,32 @@ TEST_F(ZevcDialogTest, HeaderClicksToggleChecksAndSortWholeRows) {
   EXPECT_EQ(Text(3, 2), "garbage");
   header(3);
   EXPECT_EQ(rows(), (std::vector<Row>{r1, r2, r3, r4}));
+}
+
+TEST_F(ZevcDialogTest, DateSortReadsEveryDeviceHourWhateverTheComputersZone) {
+  // The device's clock knows no summer time: the hour the computer's zone
+  // skips in spring is a date like any other.
+  const char* old_tz = std::getenv("TZ");
+  const std::string saved = old_tz ? old_tz : "";
+  ::setenv("TZ", "Europe/Berlin", 1);
+  ::tzset();
+  StartWithFiles(1, 3, 0, {0, 1, 2});
+  CZEVC32Dlg& d = Dialog();
+  d.file_list_button()->click();
+  ASSERT_EQ(d.list()->rowCount(), 3);
+  d.list()->item(0, 2)->setText("29.03.2026 03:00");
+  d.list()->item(1, 2)->setText("29.03.2026 02:00");
+  d.list()->item(2, 2)->setText("29.03.2026 01:00");
+  d.list()->horizontalHeader()->sectionClicked(2);
+  const QStringList dates{Text(0, 2), Text(1, 2), Text(2, 2)};
+  if (old_tz) {
+    ::setenv("TZ", saved.c_str(), 1);
+  } else {
+    ::unsetenv("TZ");
+  }
+  ::tzset();
+  EXPECT_EQ(dates, (QStringList{"29.03.2026 01:00", "29.03.2026 02:00", "29.03.2026 03:00"}));
+  EXPECT_EQ(Entry(1) & 0xFFFF, 1u);  // the row moved whole
 }
 
 TEST_F(ZevcDialogTest, CopySelectedMarksExactlyTheCopiedRowsEvenAfterASort) {
