@@ -271,8 +271,12 @@ void CZEVC32Dlg::OnFileList() {
   }  // the port closes here
   listing_ = false;
   if (close_pending_) {
-    close_pending_ = false;
-    QTimer::singleShot(0, this, [this] { close(); });
+    // Pending until the close runs, so that the copy-all that listed starts
+    // nothing.
+    QTimer::singleShot(0, this, [this] {
+      close_pending_ = false;
+      close();
+    });
   } else if (clear_deferred_) {
     clear_deferred_ = false;
     StartClearJob();
@@ -283,6 +287,7 @@ void CZEVC32Dlg::OnCopyAllNew() {
   StorePort();
   ZeroJobTable();
   OnFileList();
+  if (close_pending_) return;  // closed during the walk
   for (int r = 0; r < list_->rowCount(); ++r) {
     list_->item(r, kColumnCheck)->setCheckState(Qt::Checked);
     if (r < zv::kCollectorJobEntries) {

@@ -548,6 +548,18 @@ TEST_F(ZevcDialogTest, CloseDuringTheListWaitsForItsEnd) {
   EXPECT_EQ(rig.BlockSlots(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
   EXPECT_EQ(d.list()->rowCount(), 6);
   ASSERT_TRUE(ProcessUntil([&] { return !d.isVisible(); }, 5s));
+
+  // A close during the walk of a copy-all: the copy does not start.
+  dialog.reset();
+  CZEVC32Dlg& e = Dialog();
+  QTimer::singleShot(0, &e, [&] { e.close(); });
+  e.copy_all_button()->click();
+  EXPECT_EQ(e.JobsStarted(), 0);
+  EXPECT_FALSE(e.WorkerRunning());
+  EXPECT_FALSE(e.ClearAfterCopy());
+  ASSERT_TRUE(ProcessUntil([&] { return !e.isVisible(); }, 5s));
+  EXPECT_TRUE(Bins().empty());
+  EXPECT_EQ(rig.Requests(0x03), 0u);
 }
 
 TEST_F(ZevcDialogTest, SettingsAreStored) {
