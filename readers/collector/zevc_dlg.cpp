@@ -354,6 +354,15 @@ bool CZEVC32Dlg::StartJob(int kind) {
 }
 
 void CZEVC32Dlg::OnCancelJob() {
+  // A clear still in its wait is dropped: it would have started before this
+  // click was seen, and the click would have stopped it.
+  const bool clear_waiting = clear_timer_.isActive();
+  clear_timer_.stop();
+  if (clear_waiting && g_bIdle.load()) {
+    setWindowTitle(QStringLiteral("ZEVC - Задание отменено"));
+    EnableButtons(true);
+    return;
+  }
   if (g_bStop.load() || g_bIdle.load()) return;
   g_bStop.store(true);
   // The clear that would follow a copy-all is dropped with it.

@@ -506,6 +506,17 @@ TEST_F(ZevcDialogTest, ClearCommandWaitsThenRunsTheJob) {
   EXPECT_TRUE(SawTitle(QStringLiteral("ZEVC - Открытие порта связи COM4")));
   EXPECT_EQ(rig.Requests(0x03), 0u);
 
+  // A cancel during the wait drops the clear.
+  const size_t requests = rig.collector->requests().size();
+  d.clear_button()->click();
+  ASSERT_TRUE(d.ClearPending());
+  d.cancel_button()->click();
+  EXPECT_FALSE(d.ClearPending());
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVC - Задание отменено"));
+  EXPECT_FALSE(ProcessUntil([&] { return d.WorkerRunning() || rig.collector->requests().size() > requests; }, 500ms));
+  EXPECT_EQ(d.JobsStarted(), 1);
+  EXPECT_TRUE(ButtonsEnabled());
+
   // A clear whose wait ends while a job runs starts nothing.
   rig.setup.clear_wait = Ms(1);
   StartWithFiles(3, 1, 0, {0});
