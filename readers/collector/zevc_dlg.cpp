@@ -271,8 +271,12 @@ void CZEVC32Dlg::OnFileList() {
   }  // the port closes here
   listing_ = false;
   if (close_pending_) {
-    close_pending_ = false;
-    QTimer::singleShot(0, this, [this] { close(); });
+    // Pending until the close runs, so that the copy-all that listed starts
+    // nothing.
+    QTimer::singleShot(0, this, [this] {
+      close_pending_ = false;
+      close();
+    });
   } else if (clear_deferred_) {
     clear_deferred_ = false;
     StartClearJob();
@@ -283,6 +287,7 @@ void CZEVC32Dlg::OnCopyAllNew() {
   StorePort();
   ZeroJobTable();
   OnFileList();
+  if (close_pending_) return;  // closed during the walk
   for (int r = 0; r < list_->rowCount(); ++r) {
     list_->item(r, kColumnCheck)->setCheckState(Qt::Checked);
     if (r < zv::kCollectorJobEntries) {
@@ -349,6 +354,15 @@ bool CZEVC32Dlg::StartJob(int kind) {
 }
 
 void CZEVC32Dlg::OnCancelJob() {
+  // A clear still in its wait is dropped: it would have started before this
+  // click was seen, and the click would have stopped it.
+  const bool clear_waiting = clear_timer_.isActive();
+  clear_timer_.stop();
+  if (clear_waiting && g_bIdle.load()) {
+    setWindowTitle(QStringLiteral("ZEVC - Задание отменено"));
+    EnableButtons(true);
+    return;
+  }
   if (g_bStop.load() || g_bIdle.load()) return;
   g_bStop.store(true);
   // The clear that would follow a copy-all is dropped with it.
@@ -385,8 +399,13 @@ void CZEVC32Dlg::SortRows(int column) {
     });
   } else {
     // Read in the list's own format; a text that does not read goes last.
+    // The device's clock has no summer time, so the text is not read as the
+    // computer's local time (whose skipped spring hour would not read).
     const auto key = [](const ListRow& row) {
-      return QDateTime::fromString(row.texts[kColumnDate], QString::fromLatin1(kDateFormat));
+      const QString& text = row.texts[kColumnDate];
+      const QDate date = QDate::fromString(text.left(10), QString::fromLatin1(kDateFormat).left(10));
+      const QTime time = QTime::fromString(text.mid(10), QString::fromLatin1(kDateFormat).mid(10));
+      return date.isValid() && time.isValid() ? QDateTime(date, time, Qt::UTC) : QDateTime();
     };
     std::stable_sort(rows.begin(), rows.end(), [&key](const ListRow& a, const ListRow& b) {
       const QDateTime ka = key(a);

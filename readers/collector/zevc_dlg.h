@@ -19,9 +19,10 @@
 //   finished (the thread's end, with the job's outcome): the buttons enabled;
 //            after a copy-all that ended with every file saved, the clear.
 // The clear waits (clear_wait) after "ZEVC - Очистка считывателя" on a timer
-// and then starts only while no job runs and no stop is pending. A cancel
-// shows "ZEVC - Задание отменено" and the buttons at once; what the stopping
-// job still reports about progress and buttons is not shown.
+// and then starts only while no job runs and no stop is pending; a cancel
+// during that wait drops it. A cancel shows "ZEVC - Задание отменено" and the
+// buttons at once; what the stopping job still reports about progress and
+// buttons is not shown.
 //
 // Settings ZEVC/Properties: Port (stored when its field loses the focus and at
 // every command), DataTransfer, ArchiveSave, ShowDeleted (stored on click).

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -282,6 +283,32 @@ TEST_F(ZevcDialogTest, HeaderClicksToggleChecksAndSortWholeRows) {
   EXPECT_EQ(rows(), (std::vector<Row>{r1, r2, r3, r4}));
 }
 
+TEST_F(ZevcDialogTest, DateSortReadsEveryDeviceHourWhateverTheComputersZone) {
+  // The device's clock knows no summer time: the hour the computer's zone
+  // skips in spring is a date like any other.
+  const char* old_tz = std::getenv("TZ");
+  const std::string saved = old_tz ? old_tz : "";
+  ::setenv("TZ", "Europe/Berlin", 1);
+  ::tzset();
+  StartWithFiles(1, 3, 0, {0, 1, 2});
+  CZEVC32Dlg& d = Dialog();
+  d.file_list_button()->click();
+  ASSERT_EQ(d.list()->rowCount(), 3);
+  d.list()->item(0, 2)->setText("29.03.2026 03:00");
+  d.list()->item(1, 2)->setText("29.03.2026 02:00");
+  d.list()->item(2, 2)->setText("29.03.2026 01:00");
+  d.list()->horizontalHeader()->sectionClicked(2);
+  const QStringList dates{Text(0, 2), Text(1, 2), Text(2, 2)};
+  if (old_tz) {
+    ::setenv("TZ", saved.c_str(), 1);
+  } else {
+    ::unsetenv("TZ");
+  }
+  ::tzset();
+  EXPECT_EQ(dates, (QStringList{"29.03.2026 01:00", "29.03.2026 02:00", "29.03.2026 03:00"}));
+  EXPECT_EQ(Entry(1) & 0xFFFF, 1u);  // the row moved whole
+}
+
 TEST_F(ZevcDialogTest, CopySelectedMarksExactlyTheCopiedRowsEvenAfterASort) {
   StartWithFiles(2, 6, 10, {10, 11, 12, 13, 14, 15});
   // Serials in falling order, so that a sort turns the rows round.
@@ -479,6 +506,17 @@ TEST_F(ZevcDialogTest, ClearCommandWaitsThenRunsTheJob) {
   EXPECT_TRUE(SawTitle(QStringLiteral("ZEVC - Открытие порта связи COM4")));
   EXPECT_EQ(rig.Requests(0x03), 0u);
 
+  // A cancel during the wait drops the clear.
+  const size_t requests = rig.collector->requests().size();
+  d.clear_button()->click();
+  ASSERT_TRUE(d.ClearPending());
+  d.cancel_button()->click();
+  EXPECT_FALSE(d.ClearPending());
+  EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVC - Задание отменено"));
+  EXPECT_FALSE(ProcessUntil([&] { return d.WorkerRunning() || rig.collector->requests().size() > requests; }, 500ms));
+  EXPECT_EQ(d.JobsStarted(), 1);
+  EXPECT_TRUE(ButtonsEnabled());
+
   // A clear whose wait ends while a job runs starts nothing.
   rig.setup.clear_wait = Ms(1);
   StartWithFiles(3, 1, 0, {0});
@@ -521,6 +559,18 @@ TEST_F(ZevcDialogTest, CloseDuringTheListWaitsForItsEnd) {
   EXPECT_EQ(rig.BlockSlots(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
   EXPECT_EQ(d.list()->rowCount(), 6);
   ASSERT_TRUE(ProcessUntil([&] { return !d.isVisible(); }, 5s));
+
+  // A close during the walk of a copy-all: the copy does not start.
+  dialog.reset();
+  CZEVC32Dlg& e = Dialog();
+  QTimer::singleShot(0, &e, [&] { e.close(); });
+  e.copy_all_button()->click();
+  EXPECT_EQ(e.JobsStarted(), 0);
+  EXPECT_FALSE(e.WorkerRunning());
+  EXPECT_FALSE(e.ClearAfterCopy());
+  ASSERT_TRUE(ProcessUntil([&] { return !e.isVisible(); }, 5s));
+  EXPECT_TRUE(Bins().empty());
+  EXPECT_EQ(rig.Requests(0x03), 0u);
 }
 
 TEST_F(ZevcDialogTest, SettingsAreStored) {
