@@ -309,7 +309,9 @@ std::shared_ptr<CNode> CZEVModemDoc::AddNodeFile(const std::string& path) {
   // A missing node file stays in the group under its path, shown as its number.
   auto node = std::make_shared<CNode>();
   node->path = path;
-  node->header.SetString("N", zv::LocalPathToCp1251(path));
+  // Its number is the line "N" TAB path taken as a header line: blanks around
+  // the path are dropped there, never from the path itself.
+  node->header.ParseLine("N\t" + zv::LocalPathToCp1251(path));
   node->status = zv::node_status::kFileNotFound;
   Append(node);
   return node;
