@@ -226,7 +226,10 @@ void CZEVModemDoc::ApplyAutostart() {
 
 bool CZEVModemDoc::Save() {
   if (path_.empty()) return SaveAs();
-  return OnSaveDocument(path_);
+  if (!OnSaveDocument(path_)) return false;
+  // The group saved under its path comes first in the recent files again.
+  SetPathName(std::string(path_));
+  return true;
 }
 
 std::string CZEVModemDoc::GroupFileName(const std::string& chosen) {

@@ -482,3 +482,12 @@ TEST_F(ZevModemDocTest, MissingNodeNumberIsTheTrimmedPathLine) {
   ASSERT_TRUE(doc_.Save());
   EXPECT_EQ(zv::test::TempDir::Read(group), original);
 }
+
+TEST_F(ZevModemDocTest, SaveTellsThePathForTheRecentFiles) {
+  const std::string group = Group("r.gr", {NodeFile(dir_.path(), "00012", "Узел")});
+  ASSERT_TRUE(doc_.Open(group));
+  SignalLog path_changed(&doc_, &CZEVModemDoc::PathChanged);
+  ASSERT_TRUE(doc_.Save());
+  EXPECT_EQ(path_changed.texts, std::vector<QString>{Q(group)});
+  EXPECT_EQ(doc_.title(), U("r.gr"));
+}
