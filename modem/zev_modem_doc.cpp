@@ -226,7 +226,10 @@ void CZEVModemDoc::ApplyAutostart() {
 
 bool CZEVModemDoc::Save() {
   if (path_.empty()) return SaveAs();
-  return OnSaveDocument(path_);
+  if (!OnSaveDocument(path_)) return false;
+  // The group saved under its path comes first in the recent files again.
+  SetPathName(std::string(path_));
+  return true;
 }
 
 std::string CZEVModemDoc::GroupFileName(const std::string& chosen) {
@@ -309,7 +312,9 @@ std::shared_ptr<CNode> CZEVModemDoc::AddNodeFile(const std::string& path) {
   // A missing node file stays in the group under its path, shown as its number.
   auto node = std::make_shared<CNode>();
   node->path = path;
-  node->header.SetString("N", zv::LocalPathToCp1251(path));
+  // Its number is the line "N" TAB path taken as a header line: blanks around
+  // the path are dropped there, never from the path itself.
+  node->header.ParseLine("N\t" + zv::LocalPathToCp1251(path));
   node->status = zv::node_status::kFileNotFound;
   Append(node);
   return node;

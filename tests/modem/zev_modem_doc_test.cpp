@@ -467,3 +467,27 @@ TEST_F(ZevModemDocTest, SaveAsAsksThroughTheFileDialog) {
 }
 
 }  // namespace
+
+TEST_F(ZevModemDocTest, MissingNodeNumberIsTheTrimmedPathLine) {
+  // The number of a missing node is its path taken as the value of a header
+  // line: blanks around it go, the path itself and its saved entry stay.
+  const std::string gone = dir_.File("gone.zev  ");
+  const std::string group = Group("m.gr", {gone});
+  const std::string original = zv::test::TempDir::Read(group);
+  ASSERT_TRUE(doc_.Open(group));
+  ASSERT_EQ(doc_.NodeCount(), 1u);
+  EXPECT_EQ(doc_.nodes()[0]->status, zv::node_status::kFileNotFound);
+  EXPECT_EQ(doc_.nodes()[0]->header.GetString("N"), zv::LocalPathToCp1251(dir_.File("gone.zev")));
+  EXPECT_EQ(doc_.nodes()[0]->path, gone);
+  ASSERT_TRUE(doc_.Save());
+  EXPECT_EQ(zv::test::TempDir::Read(group), original);
+}
+
+TEST_F(ZevModemDocTest, SaveTellsThePathForTheRecentFiles) {
+  const std::string group = Group("r.gr", {NodeFile(dir_.path(), "00012", "Узел")});
+  ASSERT_TRUE(doc_.Open(group));
+  SignalLog path_changed(&doc_, &CZEVModemDoc::PathChanged);
+  ASSERT_TRUE(doc_.Save());
+  EXPECT_EQ(path_changed.texts, std::vector<QString>{Q(group)});
+  EXPECT_EQ(doc_.title(), U("r.gr"));
+}
