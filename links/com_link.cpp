@@ -224,7 +224,7 @@ bool CComLink::Cancelled() const {
 
 int CComLink::LinkRead(std::uint8_t* buffer, int n) { return Read(buffer, n); }
 int CComLink::LinkWrite(const std::uint8_t* buffer, int n) { return Write(buffer, n); }
-void CComLink::DiscardInput() { Purge(); }
+void CComLink::DiscardInput() { PurgeInput(); }
 
 void CComLink::WakeUp(zv::Duration pause) {
   constexpr int kWakeUpBytes = 64;

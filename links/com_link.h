@@ -250,7 +250,8 @@ class CComLink : public CSerialPort {
   // error. Base: the serial port.
   virtual int LinkRead(std::uint8_t* buffer, int n);
   virtual int LinkWrite(const std::uint8_t* buffer, int n);
-  // Drops whatever has come in and not been read. Base: purges the port.
+  // Drops whatever has come in and not been read. Base: purges the port's
+  // input (a request still on its way out is kept).
   virtual void DiscardInput();
 
   // Three bursts of 64 zero bytes, `pause` apart, that wake the heat computer up.

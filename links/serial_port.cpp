@@ -167,6 +167,10 @@ void CSerialPort::Purge() {
   if (fd_ >= 0) ::tcflush(fd_, TCIOFLUSH);
 }
 
+void CSerialPort::PurgeInput() {
+  if (fd_ >= 0) ::tcflush(fd_, TCIFLUSH);
+}
+
 void CSerialPort::Close() {
   if (fd_ < 0) return;
   Purge();

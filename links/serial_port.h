@@ -63,8 +63,11 @@ class CSerialPort {
   // 0 when the port is not open.
   int Read(void* buffer, int n);
   int Write(const void* buffer, int n);
-  // Discards everything queued in both directions.
+  // Discards everything queued in both directions. On a pseudo-terminal this
+  // also drops a request just written that the other end has not taken yet.
   void Purge();
+  // Discards only what waits in the input; what was written goes on.
+  void PurgeInput();
   // Purges and closes; does nothing when closed.
   void Close();
   // Changes the speed of an open port (50 .. 4000000 baud, the termios rates),

@@ -145,7 +145,7 @@ bool CDeviceLink::Exchange(const std::uint8_t* request, int request_length, std:
     if (!Pause(timing_.answer_pause)) return false;
     std::memset(answer, 0, static_cast<size_t>(length));
     LinkRead(answer, length);  // a short answer fails the check below
-    Purge();
+    PurgeInput();
     if (CheckReply(answer, payload) != nullptr) return true;
   }
   return false;

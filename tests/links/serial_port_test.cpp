@@ -269,6 +269,31 @@ TEST_F(SerialPortTest, PurgeDropsWhatWaitsInTheInput) {
   EXPECT_TRUE(PortRead(7).empty());
 }
 
+TEST_F(SerialPortTest, PurgeInputKeepsRequestsTheOtherEndHasNotTaken) {
+  OpenPort();
+  ASSERT_TRUE(line_.Write(Bytes{9, 9, 9}));
+  EXPECT_EQ(PortRead(1), Bytes{9});  // the rest waits in the input
+  // Each request is purged after at once, before the other end can have read
+  // it: a purge of both directions loses most of them on a pseudo-terminal.
+  const Bytes request = {0xA5, 1, 2, 3, 4, 5};
+  constexpr int kRequests = 500;
+  for (int i = 0; i < kRequests; ++i) {
+    ASSERT_EQ(port_.Write(request.data(), static_cast<int>(request.size())), 6);
+    port_.PurgeInput();
+  }
+  Bytes got;
+  const auto start = Steady::now();
+  while (got.size() < request.size() * kRequests && Since(start) < kBound) {
+    const Bytes part = line_.ReadSome(4096, milliseconds(50));
+    got.insert(got.end(), part.begin(), part.end());
+  }
+  ASSERT_EQ(got.size(), request.size() * kRequests);
+  for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], request[i % request.size()]) << i;
+  timing_.read_total_constant = Ms(100);
+  port_.SetTiming(timing_);
+  EXPECT_TRUE(PortRead(2).empty());
+}
+
 TEST_F(SerialPortTest, OpenIsExclusive) {
   OpenPort();
   CSerialPort second;

@@ -27,6 +27,12 @@ using sim::Bytes;
 using namespace std::chrono_literals;
 
 constexpr int kCom = 3;
+// The read limit where the device answers: a read ends when the answer is in,
+// so a long limit costs nothing, and a loaded machine's late answer does not
+// become a retry. Tests of a silent device shorten it (WriteReaderProfile()).
+constexpr int kAnsweredLimit = 5000;
+// For tests where one try goes unanswered on purpose and later ones must not.
+constexpr int kOneUnansweredTry = 1000;
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes out;
@@ -41,7 +47,10 @@ class DeviceLinkTest : public testing::Test {
  protected:
   void SetUp() override {
     g_bStop = false;
-    WriteReaderProfile();
+    WriteReaderProfile(kAnsweredLimit);
+    // At 2400 the handshake's first try is answered, so no read waits out the
+    // long limit; tests of the speed search set their own.
+    heat.SetSpeed(2400);
     ASSERT_TRUE(cable.MapToComPort(kCom));
     cable.Start();
   }
@@ -75,6 +84,8 @@ class DeviceLinkTest : public testing::Test {
 
 TEST_F(DeviceLinkTest, RequestsReachTheDeviceByteForByte) {
   FillDevice(heat, 4, 1);
+  heat.SetSpeed(9600);         // the first try at 2400 goes unanswered
+  WriteReaderProfile(kOneUnansweredTry);
   ASSERT_TRUE(Connect());
   ASSERT_TRUE(Link().ReadParameters());
   ASSERT_TRUE(Link().ReadCurrentData());
@@ -97,6 +108,7 @@ TEST_F(DeviceLinkTest, HandshakeFindsTheDeviceAtEitherSpeed) {
   };
   // At 2400 the device is reached without a try at 9600 first; at 9600 on the
   // second try of the same attempt.
+  WriteReaderProfile(kOneUnansweredTry);  // the try at 2400 of a 9600 device
   for (const Case& c : {Case{2400, {2400, 9600}}, Case{9600, {2400, 9600, 9600}}}) {
     SCOPED_TRACE(c.device_baud);
     link.reset();
@@ -113,6 +125,7 @@ TEST_F(DeviceLinkTest, HandshakeFindsTheDeviceAtEitherSpeed) {
 }
 
 TEST_F(DeviceLinkTest, SilentDeviceUsesEveryAttemptThenReportsTheFailure) {
+  WriteReaderProfile();
   heat.SetSilentFrom(0);
   EXPECT_FALSE(Connect());
   // Three attempts of two tries each, each followed by the interval.
@@ -126,6 +139,7 @@ TEST_F(DeviceLinkTest, SilentDeviceUsesEveryAttemptThenReportsTheFailure) {
 }
 
 TEST_F(DeviceLinkTest, DeviceThatNeverSwitchesIsNotReached) {
+  WriteReaderProfile();  // every attempt waits for an answer at 9600
   heat.SetSpeed(2400);
   heat.SetSwitchesSpeed(false);
   EXPECT_FALSE(Connect());
@@ -133,6 +147,7 @@ TEST_F(DeviceLinkTest, DeviceThatNeverSwitchesIsNotReached) {
 }
 
 TEST_F(DeviceLinkTest, AttemptCountBelowOneCountsAsOne) {
+  WriteReaderProfile();
   Profile(kProgramZEVRS).WriteInt("Properties", "InitMaxAttempts", -5);
   heat.SetSilentFrom(0);
   EXPECT_FALSE(Connect());
@@ -173,6 +188,7 @@ TEST_F(DeviceLinkTest, ModelDecidesCurrentDataLengthAndArchiveEnd) {
     SCOPED_TRACE(testing::Message() << int(c.type) << "/" << int(c.version));
     link.reset();
     FillDevice(heat, c.type, c.version);
+    heat.SetSpeed(2400);  // the last case's handshake left it at 9600
     const size_t before = heat.request_count();
     ASSERT_TRUE(Connect());
     ASSERT_TRUE(Link().ReadParameters());
@@ -214,6 +230,7 @@ TEST_F(DeviceLinkTest, ArchiveRetriesBadAnswersAndGivesUpWithoutCopying) {
 
   // RomMaxAttempts (3) bad answers to one block: false, the block not copied.
   link.reset();
+  heat.SetSpeed(2400);
   ASSERT_TRUE(Connect());
   ASSERT_TRUE(Link().ReadParameters());
   const size_t next = heat.request_count();
@@ -227,7 +244,6 @@ TEST_F(DeviceLinkTest, ArchiveRetriesBadAnswersAndGivesUpWithoutCopying) {
 TEST_F(DeviceLinkTest, StopEndsArchiveReadWithinOneWait) {
   link.reset();
   WriteReaderProfile(60000);  // a silent read would wait a minute
-  heat.SetSpeed(2400);         // so the handshake never waits for an answer
   FillDevice(heat, 4, 1);
   ASSERT_TRUE(Connect());
   ASSERT_TRUE(Link().ReadParameters());
@@ -246,6 +262,7 @@ TEST_F(DeviceLinkTest, StopEndsArchiveReadWithinOneWait) {
 }
 
 TEST_F(DeviceLinkTest, StopEndsAHandshakePause) {
+  WriteReaderProfile();
   Profile(kProgramZEVRS).WriteInt("Properties", "InitAttemptsInterval", 600000);
   heat.SetSilentFrom(0);
   std::atomic<int> result{-1};
@@ -259,6 +276,7 @@ TEST_F(DeviceLinkTest, StopEndsAHandshakePause) {
 }
 
 TEST_F(DeviceLinkTest, PulledCableFailsTheArchive) {
+  WriteReaderProfile();  // each try on the pulled line waits the limit out
   FillDevice(heat, 4, 1);
   ASSERT_TRUE(Connect());
   ASSERT_TRUE(Link().ReadParameters());
@@ -298,6 +316,7 @@ TEST_F(DeviceLinkTest, CurrentDataRetriesAndKeepsTheBlockOnFailure) {
 TEST_F(DeviceLinkTest, ShortAnswerIsNotCompletedByAnEarlierOne) {
   // The first answer is damaged in its first byte, the second brings only that
   // first byte: together they would pass the CRC.
+  WriteReaderProfile();  // the short answer waits the limit out
   Profile(kProgramZEVRS).WriteInt("Properties", "RamMaxAttempts", 2);
   FillDevice(heat, 2, 1);
   ASSERT_TRUE(Connect());
