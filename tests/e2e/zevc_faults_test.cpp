@@ -31,6 +31,7 @@ class ZevcFaultTest : public testing::Test {
     g_bStop = false;
     g_bIdle = true;
     Profile(kProgramZEVC).WriteInt("Properties", "ShowDeleted", 0);
+    rig.SilentReads();  // kind 1
     ASSERT_TRUE(rig.Start(1, [this](sim::Collector& c) { c.PutFile(0, 1, image); }));
   }
   void TearDown() override { g_bStop = false; }

@@ -171,6 +171,7 @@ TEST_F(ZevcDialogTest, ControlsAndTexts) {
 }
 
 TEST_F(ZevcDialogTest, FileListFillsTheRows) {
+  rig.SilentReads();  // kind 1
   rig.Start(1, [](sim::Collector& c) {
     c.SetPointers(4, 30);
     c.PutFile(30, 1, CollectorImage(32768, 4, 1, 7, 24, 11, 12, 13, 1));
@@ -215,6 +216,7 @@ TEST_F(ZevcDialogTest, FileListFailureTitles) {
       {"no pointers", [](sim::Collector& c) { c.SetSilentFrom(0); }, "4", pointers},
       {"count 0", [](sim::Collector& c) { c.SetPointers(0, 5); }, "4", QStringLiteral("В считывателе нет файлов")},
   };
+  rig.SilentReads();  // "no pointers"
   CZEVC32Dlg& d = Dialog();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -233,6 +235,7 @@ TEST_F(ZevcDialogTest, FileListFailureTitles) {
 
 TEST_F(ZevcDialogTest, HeaderClicksToggleChecksAndSortWholeRows) {
   // Serials 105, 103, 105, 101 in listing order; months 6, 4, 6, 2.
+  rig.SilentReads();  // kind 1
   StartWithFiles(1, 4, 5, {5, 6, 7, 8});
   rig.collector->PutFile(6, 1, CollectorImage(32768, 4, 1, 103, 24, 4, 2, 3, 6));
   rig.collector->PutFile(7, 1, CollectorImage(32768, 4, 1, 105, 24, 6, 2, 3, 7));
@@ -290,6 +293,7 @@ TEST_F(ZevcDialogTest, DateSortReadsEveryDeviceHourWhateverTheComputersZone) {
   const std::string saved = old_tz ? old_tz : "";
   ::setenv("TZ", "Europe/Berlin", 1);
   ::tzset();
+  rig.SilentReads();  // kind 1
   StartWithFiles(1, 3, 0, {0, 1, 2});
   CZEVC32Dlg& d = Dialog();
   d.file_list_button()->click();
@@ -477,6 +481,7 @@ TEST_F(ZevcDialogTest, CopyAllThatDidNotSaveEveryFileDoesNotClear) {
 }
 
 TEST_F(ZevcDialogTest, CopyRefusedWhenTheCollectorSeemsAnotherKind) {
+  rig.SilentReads();  // the status answers of the copy are lost
   StartWithFiles(2, 2, 0, {0, 1});
   CZEVC32Dlg& d = Dialog();
   d.file_list_button()->click();
@@ -552,6 +557,7 @@ TEST_F(ZevcDialogTest, CloseDuringACopyIsPromptAndNeverClears) {
 }
 
 TEST_F(ZevcDialogTest, CloseDuringTheListWaitsForItsEnd) {
+  rig.SilentReads();  // kind 1
   StartWithFiles(1, 6, 0, {0, 1, 2, 3, 4, 5});
   CZEVC32Dlg& d = Dialog();
   QTimer::singleShot(0, &d, [&] { d.close(); });

@@ -64,6 +64,7 @@ TEST_F(ZevcListTest, ShowDeletedListsEverySlotButTheLastFromSlotZero) {
   for (int kind : {1, 2}) {
     SCOPED_TRACE(kind);
     progress.log.clear();
+    rig.SilentReads(kind == 1);
     const CollectorFileList list = List(kind, [](sim::Collector& c) {
       c.SetPointers(2, 17);
       for (int s = 0; s < c.slots(); ++s) c.PutFile(s, 1, CollectorImage(512, 4, 1, 100 + s, 24, 1, 2, 3, 0));
@@ -79,6 +80,7 @@ TEST_F(ZevcListTest, ShowDeletedListsEverySlotButTheLastFromSlotZero) {
 }
 
 TEST_F(ZevcListTest, WalkGoesRoundTheRingFromTheStartSlot) {
+  rig.SilentReads();  // kind 1
   const CollectorFileList list = List(1, [](sim::Collector& c) {
     c.SetPointers(4, 30);
     for (int s : {0, 1, 2, 29, 30, 31}) c.PutFile(s, 1, CollectorImage(256, 4, 1, s + 1, 24, 1, 2, 3, 0));
@@ -108,6 +110,7 @@ TEST_F(ZevcListTest, RowsAreNumberedWithoutGapsAndFormatted) {
 }
 
 TEST_F(ZevcListTest, PointerFailuresAndNoFiles) {
+  rig.SilentReads();  // a silent line, then kind 1
   EXPECT_EQ(List(2, [](sim::Collector& c) { c.SetSilentFrom(0); }).result, CollectorListResult::kPointersNotRead);
   EXPECT_TRUE(progress.log.empty());
   EXPECT_EQ(rig.Requests(0x02), 5u);

@@ -80,9 +80,11 @@ struct ZevcRig {
     setup.converter_dir = program_dir;
     setup.timing = ScaledTiming(CollectorLinkTiming{}, sim::kTestTimeScale);
     setup.timing.pause_slice = Ms(20);
-    // A silent answer costs the read's total: short, but long enough for a
-    // loaded machine to answer in time.
-    setup.timing.port.read_total_constant = Ms(400);
+    // A read ends as soon as its answer is in, so the reads the collector
+    // answers wait long: on a loaded machine a late answer would stay in the
+    // input (nothing is purged before a request) and put every later read one
+    // answer behind. Tests that leave answers out call SilentReads().
+    setup.timing.port.read_total_constant = kAnsweredRead;
     setup.timing.port.read_interval = Ms(300);
     setup.clock = &clock;
     setup.converter_poll = Ms(5);
@@ -90,6 +92,14 @@ struct ZevcRig {
     setup.clear_wait = Ms(30);
     Profile(kProgramZEVC).WriteString("Properties", "Port", std::to_string(kCollectorCom));
   }
+  static constexpr Duration kAnsweredRead = Ms(5000);
+  static constexpr Duration kSilentRead = Ms(400);
+  // For the tests whose answers do not come: a kind-1 collector never answers
+  // the status (three tries on every connect), a silent line, lost status or
+  // set-pointers answers. Each such read costs the whole limit, so it stays
+  // short, and the answered reads of these tests share it. Set it before the
+  // dialog is made: the dialog keeps a copy of the setup.
+  void SilentReads(bool on = true) { setup.timing.port.read_total_constant = on ? kSilentRead : kAnsweredRead; }
   // A collector of `kind` at COM4, prepared by `prepare` before it answers.
   bool Start(int kind, const std::function<void(sim::Collector&)>& prepare = {}) {
     collector.reset();
