@@ -43,10 +43,10 @@ const std::string& GroupOfHours(int hours) {
   if (!group.empty()) return group;
   const std::string folder = Folder() + zv::StrFormat("/h%d", hours);
   if (!zv::EnsureDirectories(folder)) std::abort();
-  zv::sim::NodeFileSpec spec;
-  spec.header.AddWorkstationKeys(1);
-  spec.data = zv::sim::HourlySeries::Ending(kLastLine, hours);
-  const std::string first = zv::sim::WriteNodeFile(folder, spec);
+  zv::sim::NodeFilePlan plan;
+  plan.header.AddWorkstationKeys(1);
+  plan.data = zv::sim::HourlySeries::Ending(kLastLine, hours);
+  const std::string first = zv::sim::WriteNodeFile(folder, plan);
   if (first.empty()) std::abort();
   std::vector<std::string> paths;
   for (int i = 0; i < kNodes; ++i) {

@@ -60,12 +60,12 @@ const std::string& FileOf(int years, int columns) {
   static std::map<std::pair<int, int>, std::string> files;
   std::string& path = files[{years, columns}];
   if (path.empty()) {
-    zv::sim::NodeFileSpec spec;
-    spec.header.Set("N", zv::StrFormat("%02d%03d", years, columns));
-    spec.header.Set("DATAPRINT1", columns == 35 ? AllColumns() : kTypicalPage);
-    spec.data = zv::sim::HourlySeries::Ending(kLastLine, 8760 * years);
-    spec.data.error_code = zv::sim::ErrorEvery(97, 0x0004);
-    path = zv::sim::WriteNodeFile(Folder(), spec);
+    zv::sim::NodeFilePlan plan;
+    plan.header.Set("N", zv::StrFormat("%02d%03d", years, columns));
+    plan.header.Set("DATAPRINT1", columns == 35 ? AllColumns() : kTypicalPage);
+    plan.data = zv::sim::HourlySeries::Ending(kLastLine, 8760 * years);
+    plan.data.error_code = zv::sim::ErrorEvery(97, 0x0004);
+    path = zv::sim::WriteNodeFile(Folder(), plan);
     if (path.empty()) std::abort();
   }
   return path;

@@ -37,11 +37,11 @@ const std::string& FileOfYears(int years) {
   static std::map<int, std::string> files;
   std::string& path = files[years];
   if (path.empty()) {
-    zv::sim::NodeFileSpec spec;
-    spec.header.Set("N", zv::StrFormat("%05d", years));
-    spec.data = zv::sim::HourlySeries::Ending(kLastLine, 8760 * years);
-    spec.data.error_code = zv::sim::ErrorEvery(97, 0x0004);
-    path = zv::sim::WriteNodeFile(Folder(), spec);
+    zv::sim::NodeFilePlan plan;
+    plan.header.Set("N", zv::StrFormat("%05d", years));
+    plan.data = zv::sim::HourlySeries::Ending(kLastLine, 8760 * years);
+    plan.data.error_code = zv::sim::ErrorEvery(97, 0x0004);
+    path = zv::sim::WriteNodeFile(Folder(), plan);
     if (path.empty()) std::abort();
   }
   return path;

@@ -129,16 +129,16 @@ void NodeHeaderSeeds() {
   ws.SetColumnIds(0, {1, 2, 3});
   WriteSeed("node_header", "workstation.zev", std::string(1, '\1') + ws.Serialize() + Join(DataLines(4, 2)));
   // A converted file with the workstation's keys and damaged data lines.
-  zv::sim::NodeFileSpec spec;
-  spec.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", {}, 21);
-  spec.header.AddWorkstationKeys(1);
-  spec.data = zv::sim::HourlySeries::Ending(DateStamp(2026, 3, 14, 6, 0, 0), 6);
-  spec.damage = {{1, zv::sim::LineDamage::kCutShort}, {3, zv::sim::LineDamage::kJunk}};
-  const std::string converted = zv::sim::NodeFileText(spec);
+  zv::sim::NodeFilePlan plan;
+  plan.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", {}, 21);
+  plan.header.AddWorkstationKeys(1);
+  plan.data = zv::sim::HourlySeries::Ending(DateStamp(2026, 3, 14, 6, 0, 0), 6);
+  plan.damage = {{1, zv::sim::LineDamage::kCutShort}, {3, zv::sim::LineDamage::kJunk}};
+  const std::string converted = zv::sim::NodeFileText(plan);
   WriteSeed("node_header", "converted-viewer.zev", std::string(1, '\0') + converted);
   WriteSeed("node_header", "converted-workstation.zev", std::string(1, '\1') + converted);
   // V 8 data lines with every kind of damage.
-  std::vector<std::string> lines = zv::sim::DataLines(spec.data, 8);
+  std::vector<std::string> lines = zv::sim::DataLines(plan.data, 8);
   const zv::sim::LineDamage kinds[] = {zv::sim::LineDamage::kCutShort, zv::sim::LineDamage::kNoTab,
                                        zv::sim::LineDamage::kTabFirst, zv::sim::LineDamage::kBlank,
                                        zv::sim::LineDamage::kJunk, zv::sim::LineDamage::kBadTime};
@@ -344,16 +344,16 @@ void GroupFileSeeds() {
 }
 
 void NodeFileLoadSeeds() {
-  zv::sim::NodeFileSpec spec;
-  spec.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", {}, 21);
-  spec.header.AddWorkstationKeys(1);
-  spec.data = zv::sim::HourlySeries::Ending(DateStamp(2026, 3, 14, 6, 0, 0), 30);
-  const std::string whole = zv::sim::NodeFileText(spec);
+  zv::sim::NodeFilePlan plan;
+  plan.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", {}, 21);
+  plan.header.AddWorkstationKeys(1);
+  plan.data = zv::sim::HourlySeries::Ending(DateStamp(2026, 3, 14, 6, 0, 0), 30);
+  const std::string whole = zv::sim::NodeFileText(plan);
   WriteSeed("node_file_load", "converted.zev", whole);
   // Damaged lines at the end, the last one without its line end.
-  spec.damage = {{27, zv::sim::LineDamage::kBadTime}, {28, zv::sim::LineDamage::kJunk},
+  plan.damage = {{27, zv::sim::LineDamage::kBadTime}, {28, zv::sim::LineDamage::kJunk},
                  {29, zv::sim::LineDamage::kTabFirst}};
-  std::string damaged = zv::sim::NodeFileText(spec);
+  std::string damaged = zv::sim::NodeFileText(plan);
   damaged.resize(damaged.size() - 2);
   WriteSeed("node_file_load", "damaged-end.zev", damaged);
   // LF ends and blanks around the lines; no separator; nothing after the separator.

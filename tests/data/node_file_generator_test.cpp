@@ -20,7 +20,7 @@
 namespace {
 
 using zv::sim::HourlySeries;
-using zv::sim::NodeFileSpec;
+using zv::sim::NodeFilePlan;
 
 struct ReadBack {
   explicit ReadBack(CDataHeader::Form form = CDataHeader::kViewer) : header(form) {}
@@ -42,11 +42,11 @@ ReadBack ReadFile(const std::string& path, CDataHeader::Form form = CDataHeader:
 TEST(NodeFileGenerator, WritesAHeaderAndHourlyLinesTheReaderTakes) {
   zv::test::TempDir dir;
   for (int version : {4, 8}) {
-    NodeFileSpec spec;
-    spec.header = zv::sim::NodeHeaderKeys::Converted(version, "00012", zv::W1251("Котельная №1"), 12);
-    spec.data = HourlySeries::From(DateStamp(2024, 2, 28, 20, 0, 0), 60);
-    spec.data.error_code = zv::sim::ErrorEvery(7, 0x8000);
-    const std::string path = zv::sim::WriteNodeFile(dir.path(), spec);
+    NodeFilePlan plan;
+    plan.header = zv::sim::NodeHeaderKeys::Converted(version, "00012", zv::W1251("Котельная №1"), 12);
+    plan.data = HourlySeries::From(DateStamp(2024, 2, 28, 20, 0, 0), 60);
+    plan.data.error_code = zv::sim::ErrorEvery(7, 0x8000);
+    const std::string path = zv::sim::WriteNodeFile(dir.path(), plan);
     ASSERT_EQ(path, dir.path() + "/00012_Котельная №1.zev");
 
     ReadBack r = ReadFile(path);
@@ -60,7 +60,7 @@ TEST(NodeFileGenerator, WritesAHeaderAndHourlyLinesTheReaderTakes) {
     EXPECT_FALSE(r.header.ColumnList(3).empty());
     EXPECT_FALSE(r.header.GetString("LAST_CHANGES1").empty());
 
-    const std::vector<zv::sim::HourValues> expected = zv::sim::DataValues(spec.data, version);
+    const std::vector<zv::sim::HourValues> expected = zv::sim::DataValues(plan.data, version);
     ASSERT_EQ(r.lines.size(), 60u);
     ASSERT_EQ(expected.size(), 60u);
     DateStamp t(2024, 2, 28, 20, 0, 0);
@@ -98,22 +98,22 @@ TEST(NodeFileGenerator, ReadingsEvaluateWithoutFaultsUnderTheUsualSchemes) {
 }
 
 TEST(NodeFileGenerator, LineEndsSeparatorAndTrailingLinesAsAsked) {
-  NodeFileSpec spec;
-  spec.data.hours = 2;
-  const std::string crlf = zv::sim::NodeFileText(spec);
+  NodeFilePlan plan;
+  plan.data.hours = 2;
+  const std::string crlf = zv::sim::NodeFileText(plan);
   EXPECT_NE(crlf.find("\r\n$\r\n01.03.2024\t00:00\t"), std::string::npos);
   EXPECT_EQ(crlf.substr(crlf.size() - 2), "\r\n");
 
-  spec.lf_ends = true;
-  spec.separator = " $";
-  spec.trailing_lines = {"", "junk"};
-  const std::string lf = zv::sim::NodeFileText(spec);
+  plan.lf_ends = true;
+  plan.separator = " $";
+  plan.trailing_lines = {"", "junk"};
+  const std::string lf = zv::sim::NodeFileText(plan);
   EXPECT_EQ(lf.find('\r'), std::string::npos);
   EXPECT_NE(lf.find("\n $\n01.03.2024\t00:00\t"), std::string::npos);
   EXPECT_EQ(lf.substr(lf.size() - 7), "\n\njunk\n");
 
-  spec.separator.clear();
-  const std::vector<std::string> lines = zv::SplitLines(zv::sim::NodeFileText(spec));
+  plan.separator.clear();
+  const std::vector<std::string> lines = zv::SplitLines(zv::sim::NodeFileText(plan));
   for (const std::string& l : lines) EXPECT_NE(zv::TrimView(l), "$");
 }
 
@@ -139,14 +139,14 @@ TEST(NodeFileGenerator, GapsLeaveOutTheirHoursAndChangeNoOtherLine) {
 }
 
 TEST(NodeFileGenerator, DamagedLinesAsTheReadersMeetThem) {
-  NodeFileSpec spec;
-  spec.data.hours = 8;
-  spec.damage = {{1, zv::sim::LineDamage::kCutShort}, {2, zv::sim::LineDamage::kNoTab},
+  NodeFilePlan plan;
+  plan.data.hours = 8;
+  plan.damage = {{1, zv::sim::LineDamage::kCutShort}, {2, zv::sim::LineDamage::kNoTab},
                  {3, zv::sim::LineDamage::kTabFirst}, {4, zv::sim::LineDamage::kBlank},
                  {5, zv::sim::LineDamage::kJunk},     {6, zv::sim::LineDamage::kBadTime}};
-  const std::vector<std::string> clean = zv::sim::DataLines(spec.data, 4);
-  std::vector<std::string> lines = zv::SplitLines(zv::sim::NodeFileText(spec));
-  lines.erase(lines.begin(), lines.begin() + static_cast<long>(spec.header.entries().size()) + 1);
+  const std::vector<std::string> clean = zv::sim::DataLines(plan.data, 4);
+  std::vector<std::string> lines = zv::SplitLines(zv::sim::NodeFileText(plan));
+  lines.erase(lines.begin(), lines.begin() + static_cast<long>(plan.header.entries().size()) + 1);
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0], clean[0]);
   EXPECT_EQ(lines[7], clean[7]);
@@ -188,9 +188,9 @@ TEST(NodeFileGenerator, SeriesEndsAndHourCounts) {
 
 TEST(NodeFileGenerator, WorkstationKeysReadByTheWorkstationHeader) {
   zv::test::TempDir dir;
-  NodeFileSpec spec;
-  spec.header.AddWorkstationKeys(3).Set("NAME", "").Remove("LAST_CHANGES3");
-  const std::string path = zv::sim::WriteNodeFile(dir.path(), spec);
+  NodeFilePlan plan;
+  plan.header.AddWorkstationKeys(3).Set("NAME", "").Remove("LAST_CHANGES3");
+  const std::string path = zv::sim::WriteNodeFile(dir.path(), plan);
   EXPECT_EQ(path, dir.path() + "/00012_data.zev");
   ReadBack r = ReadFile(path, CDataHeader::kWorkstation);
   EXPECT_EQ(r.header.GetInt("MODEM"), 3);

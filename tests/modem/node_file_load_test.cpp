@@ -105,12 +105,12 @@ TEST(NodeFileLoad, LastCountedLineGivesTheStampAsAForwardReadWould) {
 
 TEST(NodeFileLoad, HeaderIsTheWorkstationFormUpToTheSeparator) {
   zv::test::TempDir dir;
-  zv::sim::NodeFileSpec spec;
-  spec.header.Set("NAME", zv::W1251("ЦТП-2"));
-  spec.header.AddWorkstationKeys(2);
-  spec.data = zv::sim::HourlySeries::From(DateStamp(2024, 3, 1, 0, 0, 0), 24 * 40);
-  spec.damage.push_back({24 * 40 - 1, zv::sim::LineDamage::kNoTab});  // the very last line
-  const std::string path = zv::sim::WriteNodeFile(dir.path(), spec);
+  zv::sim::NodeFilePlan plan;
+  plan.header.Set("NAME", zv::W1251("ЦТП-2"));
+  plan.header.AddWorkstationKeys(2);
+  plan.data = zv::sim::HourlySeries::From(DateStamp(2024, 3, 1, 0, 0, 0), 24 * 40);
+  plan.damage.push_back({24 * 40 - 1, zv::sim::LineDamage::kNoTab});  // the very last line
+  const std::string path = zv::sim::WriteNodeFile(dir.path(), plan);
   CNode node;
   ASSERT_TRUE(zv::LoadNodeFile(path, node));
   EXPECT_EQ(node.header.GetString("NAME"), zv::W1251("ЦТП-2"));

@@ -58,11 +58,11 @@ class ZevModemDocTest : public testing::Test {
   // at `last`.
   std::string NodeFile(const std::string& folder, const char* number, const char* name_utf8,
                        const DateStamp& last = DateStamp(2024, 3, 1, 23, 0, 0)) {
-    zv::sim::NodeFileSpec spec;
-    spec.header = zv::sim::NodeHeaderKeys::Converted(4, number, zv::W1251(name_utf8));
-    spec.header.AddWorkstationKeys(1);
-    spec.data = zv::sim::HourlySeries::Ending(last, 24);
-    const std::string path = zv::sim::WriteNodeFile(folder, spec);
+    zv::sim::NodeFilePlan plan;
+    plan.header = zv::sim::NodeHeaderKeys::Converted(4, number, zv::W1251(name_utf8));
+    plan.header.AddWorkstationKeys(1);
+    plan.data = zv::sim::HourlySeries::Ending(last, 24);
+    const std::string path = zv::sim::WriteNodeFile(folder, plan);
     EXPECT_FALSE(path.empty());
     return path;
   }

@@ -134,23 +134,23 @@ int CodeOf(const HourlySeries& series, const DateStamp& t, int index) {
 }
 
 template <typename Sink>
-void EmitFile(const NodeFileSpec& spec, Sink&& sink) {
-  const std::string end = spec.lf_ends ? "\n" : "\r\n";
-  for (const auto& [key, value] : spec.header.entries()) sink(key + "\t" + value + end);
-  if (!spec.separator.empty()) sink(spec.separator + end);
-  const int version = AtoI(spec.header.Get("V"));
-  std::vector<DamagedLine> damage = spec.damage;
+void EmitFile(const NodeFilePlan& plan, Sink&& sink) {
+  const std::string end = plan.lf_ends ? "\n" : "\r\n";
+  for (const auto& [key, value] : plan.header.entries()) sink(key + "\t" + value + end);
+  if (!plan.separator.empty()) sink(plan.separator + end);
+  const int version = AtoI(plan.header.Get("V"));
+  std::vector<DamagedLine> damage = plan.damage;
   std::sort(damage.begin(), damage.end(), [](const DamagedLine& a, const DamagedLine& b) { return a.line < b.line; });
   size_t next_damage = 0;
   int n = 0;
-  ForEachDataLine(spec.data, version, [&](const std::string& line) {
+  ForEachDataLine(plan.data, version, [&](const std::string& line) {
     std::string text = line;
     while (next_damage < damage.size() && damage[next_damage].line < n) ++next_damage;
     if (next_damage < damage.size() && damage[next_damage].line == n) text = DamageLine(text, damage[next_damage].kind);
     ++n;
     sink(text + end);
   });
-  for (const std::string& line : spec.trailing_lines) sink(line + end);
+  for (const std::string& line : plan.trailing_lines) sink(line + end);
 }
 
 void PutRecord(std::string& image, int slot, const JournalEntry& e) {
@@ -337,9 +337,9 @@ std::string DamageLine(const std::string& line, LineDamage kind) {
   return line;
 }
 
-std::string NodeFileText(const NodeFileSpec& spec) {
+std::string NodeFileText(const NodeFilePlan& plan) {
   std::string text;
-  EmitFile(spec, [&text](const std::string& s) { text += s; });
+  EmitFile(plan, [&text](const std::string& s) { text += s; });
   return text;
 }
 
@@ -348,17 +348,17 @@ std::string NodeFileName(const NodeHeaderKeys& header) {
   return Cp1251PathToLocal(header.Get("N") + "_" + (name.empty() ? std::string("data") : name) + ".zev");
 }
 
-bool WriteNodeFileAs(const std::string& path, const NodeFileSpec& spec) {
+bool WriteNodeFileAs(const std::string& path, const NodeFilePlan& plan) {
   std::FILE* f = std::fopen(path.c_str(), "wbe");
   if (!f) return false;
   bool ok = true;
-  EmitFile(spec, [&](const std::string& s) { ok = ok && std::fwrite(s.data(), 1, s.size(), f) == s.size(); });
+  EmitFile(plan, [&](const std::string& s) { ok = ok && std::fwrite(s.data(), 1, s.size(), f) == s.size(); });
   return std::fclose(f) == 0 && ok;
 }
 
-std::string WriteNodeFile(const std::string& folder, const NodeFileSpec& spec) {
-  const std::string path = folder + "/" + NodeFileName(spec.header);
-  return WriteNodeFileAs(path, spec) ? path : std::string();
+std::string WriteNodeFile(const std::string& folder, const NodeFilePlan& plan) {
+  const std::string path = folder + "/" + NodeFileName(plan.header);
+  return WriteNodeFileAs(path, plan) ? path : std::string();
 }
 
 std::string JournalFileBytes(const std::vector<JournalEntry>& oldest_first, int first_slot) {

@@ -18,14 +18,14 @@
 // (node_file_sample) use it.
 //
 // Use:
-//   zv::sim::NodeFileSpec spec;                        // V 4, N 00012, a day of March 2024
-//   spec.header.Set("NAME", zv::W1251("ЦТП-2"));
-//   spec.header.AddWorkstationKeys(2);                 // PHONE, MODEM 2, ... DATASHOW
-//   spec.data = zv::sim::HourlySeries::Ending(zv::sim::CurrentHour(), 24 * 365);
-//   spec.data.gaps.push_back({DateStamp(2024, 3, 2, 0, 0, 0), DateStamp(2024, 3, 2, 23, 0, 0)});
-//   spec.data.error_code = zv::sim::ErrorEvery(100, 0x0004);
-//   spec.damage.push_back({10, zv::sim::LineDamage::kNoTab});
-//   std::string path = zv::sim::WriteNodeFile(folder, spec);      // folder/00012_<NAME>.zev
+//   zv::sim::NodeFilePlan plan;                        // V 4, N 00012, a day of March 2024
+//   plan.header.Set("NAME", zv::W1251("ЦТП-2"));
+//   plan.header.AddWorkstationKeys(2);                 // PHONE, MODEM 2, ... DATASHOW
+//   plan.data = zv::sim::HourlySeries::Ending(zv::sim::CurrentHour(), 24 * 365);
+//   plan.data.gaps.push_back({DateStamp(2024, 3, 2, 0, 0, 0), DateStamp(2024, 3, 2, 23, 0, 0)});
+//   plan.data.error_code = zv::sim::ErrorEvery(100, 0x0004);
+//   plan.damage.push_back({10, zv::sim::LineDamage::kNoTab});
+//   std::string path = zv::sim::WriteNodeFile(folder, plan);      // folder/00012_<NAME>.zev
 //   zv::sim::WriteJournalFile(folder, "00012", zv::sim::JournalFileBytes(
 //       zv::sim::SampleJournal(DateStamp(2024, 3, 1, 10, 0, 0), 5)));
 
@@ -118,7 +118,7 @@ struct DamagedLine {
   LineDamage kind = LineDamage::kCutShort;
 };
 
-struct NodeFileSpec {
+struct NodeFilePlan {
   NodeHeaderKeys header = NodeHeaderKeys::Converted();
   std::string separator = "$";  // the separator line as written; empty: none
   HourlySeries data;
@@ -150,9 +150,9 @@ std::string FormatDataLine(const HourValues& values, int version);
 // The line after `kind` of damage.
 std::string DamageLine(const std::string& line, LineDamage kind);
 
-// The header lines, separator, data lines (damaged as the spec says) and
+// The header lines, separator, data lines (damaged as the plan says) and
 // trailing lines, each with its line end.
-std::string NodeFileText(const NodeFileSpec& spec);
+std::string NodeFileText(const NodeFilePlan& plan);
 
 // "<N>_<NAME>.zev" on disk (UTF-8; an empty NAME gives "data").
 std::string NodeFileName(const NodeHeaderKeys& header);
@@ -160,9 +160,9 @@ std::string NodeFileName(const NodeHeaderKeys& header);
 // Writes the file into `folder` under NodeFileName and returns its path; ""
 // when it cannot be written. Streams the lines, so years of data take no
 // memory of their own.
-std::string WriteNodeFile(const std::string& folder, const NodeFileSpec& spec);
+std::string WriteNodeFile(const std::string& folder, const NodeFilePlan& plan);
 // The same under a path of the caller's choice; false on failure.
-bool WriteNodeFileAs(const std::string& path, const NodeFileSpec& spec);
+bool WriteNodeFileAs(const std::string& path, const NodeFilePlan& plan);
 
 // One settings-change journal record.
 struct JournalEntry {

@@ -22,7 +22,7 @@
 
 namespace {
 
-using zv::sim::NodeFileSpec;
+using zv::sim::NodeFilePlan;
 
 int Usage() {
   std::fprintf(stderr,
@@ -47,7 +47,7 @@ DateStamp DaysBefore(DateStamp t, int days) {
 int WriteDemo(const std::string& folder) {
   const DateStamp now = zv::sim::CurrentHour();
 
-  NodeFileSpec a;
+  NodeFilePlan a;
   a.header = zv::sim::NodeHeaderKeys::Converted(4, "00012", zv::W1251("Котельная №1"), 1);
   a.data = zv::sim::HourlySeries::Ending(now, 24 * 365);
   DateStamp gap = DaysBefore(now, 60);
@@ -66,7 +66,7 @@ int WriteDemo(const std::string& folder) {
                                         zv::sim::JournalFileBytes(zv::sim::SampleJournal(DaysBefore(now, 3), 12)))))
     return 1;
 
-  NodeFileSpec b;
+  NodeFilePlan b;
   b.header = zv::sim::NodeHeaderKeys::Converted(8, "00345", zv::W1251("ЦТП-2"), 12);
   b.header.Set("UCONTROL", "1");
   b.data = zv::sim::HourlySeries::Ending(now, 24 * 90);
@@ -78,15 +78,15 @@ int WriteDemo(const std::string& folder) {
 int WriteNodes(const std::string& folder, int nodes, int days, int version, bool workstation, bool journal) {
   const DateStamp now = zv::sim::CurrentHour();
   for (int k = 1; k <= nodes; ++k) {
-    NodeFileSpec spec;
-    spec.header = zv::sim::NodeHeaderKeys::Converted(version, zv::StrFormat("%05d", 100 + k),
+    NodeFilePlan plan;
+    plan.header = zv::sim::NodeHeaderKeys::Converted(version, zv::StrFormat("%05d", 100 + k),
                                                      zv::W1251("Узел ") + zv::StrFormat("%d", k), 1);
-    if (workstation) spec.header.AddWorkstationKeys(1 + (k - 1) % 3);
-    spec.data = zv::sim::HourlySeries::Ending(now, 24 * days);
-    spec.data.seed = static_cast<uint64_t>(k);
-    if (!Report(zv::sim::WriteNodeFile(folder, spec))) return 1;
+    if (workstation) plan.header.AddWorkstationKeys(1 + (k - 1) % 3);
+    plan.data = zv::sim::HourlySeries::Ending(now, 24 * days);
+    plan.data.seed = static_cast<uint64_t>(k);
+    if (!Report(zv::sim::WriteNodeFile(folder, plan))) return 1;
     if (journal &&
-        !Report(zv::sim::WriteJournalFile(folder, spec.header.Get("N"),
+        !Report(zv::sim::WriteJournalFile(folder, plan.header.Get("N"),
                                           zv::sim::JournalFileBytes(zv::sim::SampleJournal(DaysBefore(now, 3), 12)))))
       return 1;
   }

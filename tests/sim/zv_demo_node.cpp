@@ -53,17 +53,17 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  zv::sim::NodeFileSpec spec;
-  spec.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", zv::W1251("Демо"));
-  spec.header.AddWorkstationKeys(3);
-  spec.header.Set("MODEM", "3");
-  spec.header.Set("IPADDRESS", "127.0.0.1");
-  spec.header.Set("IPPORT", std::to_string(converter.port()));
+  zv::sim::NodeFilePlan plan;
+  plan.header = zv::sim::NodeHeaderKeys::Converted(8, "00042", zv::W1251("Демо"));
+  plan.header.AddWorkstationKeys(3);
+  plan.header.Set("MODEM", "3");
+  plan.header.Set("IPADDRESS", "127.0.0.1");
+  plan.header.Set("IPPORT", std::to_string(converter.port()));
   DateStamp last;
   last.FromTime(std::time(nullptr) - 3 * 24 * 60 * 60);
   last = DateStamp(last.year, last.month, last.day, last.hour, 0, 0);
-  spec.data = zv::sim::HourlySeries::Ending(last, 24 * 7);
-  const std::string node_file = zv::sim::WriteNodeFile(folder, spec);
+  plan.data = zv::sim::HourlySeries::Ending(last, 24 * 7);
+  const std::string node_file = zv::sim::WriteNodeFile(folder, plan);
   std::string error;
   if (node_file.empty() || !zv::WriteGroupFile(folder + "/demo.gr", {node_file}, &error)) {
     std::fprintf(stderr, "zv_demo_node: cannot write into %s %s\n", folder.c_str(), error.c_str());

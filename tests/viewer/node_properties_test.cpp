@@ -303,10 +303,10 @@ class NodeSettingsCommandTest : public ViewDocTest {
     return ok;
   }
   std::string OpenNode() {
-    zv::sim::NodeFileSpec spec;
-    spec.header.Set("NAME", "A");
-    spec.data = zv::sim::HourlySeries::Between(Hour(2024, 2, 29, 20), Hour(2024, 3, 3, 4));
-    const std::string path = Write(spec);
+    zv::sim::NodeFilePlan plan;
+    plan.header.Set("NAME", "A");
+    plan.data = zv::sim::HourlySeries::Between(Hour(2024, 2, 29, 20), Hour(2024, 3, 3, 4));
+    const std::string path = Write(plan);
     original = TempDir::Read(path);
     EXPECT_TRUE(Open(path, Hour(2024, 3, 1), Hour(2024, 3, 2)));
     return path;

@@ -189,9 +189,9 @@ TEST_F(ReportTest, CellLinesStartOnTheRowAbove) {
 // A page without any reading column keeps the readings table's title and the
 // height of its five rows, with nothing drawn in them.
 TEST_F(ReportTest, ReadingsTableWithoutReadingColumns) {
-  zv::sim::NodeFileSpec spec = TwoDays();
-  spec.header.Set("DATAPRINT1", "T1\tT2\tP1\tEC");
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  zv::sim::NodeFilePlan plan = TwoDays();
+  plan.header.Set("DATAPRINT1", "T1\tT2\tP1\tEC");
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   CTableView& view = NewView(CTableView::kDaily);
   RecordingDevice device;
   ASSERT_TRUE(Record(view, device));

@@ -250,9 +250,9 @@ TEST_F(ReportPagesTest, PageRangePrintsItsOwnPages) {
 TEST_F(ReportTest, WidthQuestionForATableWiderThanThePaper) {
   std::string all;
   for (const CDataColumn& column : zv::ViewerColumnTable()) all += (all.empty() ? "" : "\t") + column.key;
-  zv::sim::NodeFileSpec spec = TwoDays();
-  spec.header.Set("DATAPRINT1", all);
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  zv::sim::NodeFilePlan plan = TwoDays();
+  plan.header.Set("DATAPRINT1", all);
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   CTableView& wide = NewView(CTableView::kHourly);
   wide.OnReportPage(viewer_cmd::kReportPage1);
   ASSERT_EQ(wide.GetGrid()->GetColumnCount(), 35);
@@ -299,16 +299,16 @@ TEST_F(ReportTest, WidthQuestionForATableWiderThanThePaper) {
 // window of another document: each report has its own window's kind, columns,
 // totals and node, whichever window was opened or printed last.
 TEST_F(ReportTest, EachWindowPrintsItsOwn) {
-  zv::sim::NodeFileSpec spec = TwoDays();
-  spec.data.error_code = zv::sim::ErrorEvery(5, 0x0004);
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  zv::sim::NodeFilePlan plan = TwoDays();
+  plan.data.error_code = zv::sim::ErrorEvery(5, 0x0004);
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   CTableView& daily = NewView(CTableView::kDaily);
   CTableView& hourly = NewView(CTableView::kHourly);
   hourly.OnReportPage(viewer_cmd::kReportPage2);  // no EC, GW or EW: no statistics
   ASSERT_EQ(daily.GetPage(), 0);
   ASSERT_EQ(hourly.GetPage(), 1);
 
-  zv::sim::NodeFileSpec other = TwoDays();
+  zv::sim::NodeFilePlan other = TwoDays();
   other.header.Set("N", "77").Set("NAME", zv::W1251("Школа №5"));
   const std::string otherPath = zv::sim::WriteNodeFile(dir.path(), other);
   ASSERT_FALSE(otherPath.empty());

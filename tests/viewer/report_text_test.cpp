@@ -84,16 +84,16 @@ TEST_F(ReportTest, HeadAndTitleOfEachKind) {
 // Counters of seven digits with totals of a fraction: the readings columns hold
 // the readings whole, the totals beside them.
 TEST_F(ReportTest, LargeReadingsWithSmallTotalsPrintWhole) {
-  zv::sim::NodeFileSpec spec;
-  spec.data.hours = 0;
+  zv::sim::NodeFilePlan plan;
+  plan.data.hours = 0;
   for (int i = 0; i < 6; ++i) {
     zv::sim::HourValues v;
     v.time = i == 0 ? At(2024, 2, 29, 23) : At(2024, 3, 1, i - 1);
     v.value[zev_column::kV1] = 1234567.0f + 0.125f * static_cast<float>(i - 1);
     v.value[zev_column::kM1] = 7654321.0f + 0.25f * static_cast<float>(i - 1);
-    spec.trailing_lines.push_back(zv::sim::FormatDataLine(v, 4));
+    plan.trailing_lines.push_back(zv::sim::FormatDataLine(v, 4));
   }
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   ASSERT_EQ(doc.startEnd.size(), 2u);
   CTableView& view = NewView(CTableView::kHourly);
 
@@ -137,9 +137,9 @@ TEST_F(ReportTest, ClosingBlockByThePagesColumns) {
   };
   int n = 0;
   for (const Case& c : cases) {
-    zv::sim::NodeFileSpec spec = TwoDays();
-    spec.header.Set("DATAPRINT1", c.columns);
-    ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+    zv::sim::NodeFilePlan plan = TwoDays();
+    plan.header.Set("DATAPRINT1", c.columns);
+    ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
     CTableView& view = NewView(c.kind);
     const std::string text = AllPages(PrintPdf(view, "closing" + std::to_string(n++) + ".pdf"));
     // Each line whole, its spaces counted, as drawn.
@@ -182,12 +182,12 @@ TEST_F(ReportTest, ErrorHoursOfEachChannel) {
   };
   int n = 0;
   for (const Case& c : cases) {
-    zv::sim::NodeFileSpec spec = TwoDays();
-    spec.header.Set("SCHEMA", c.scheme);
+    zv::sim::NodeFilePlan plan = TwoDays();
+    plan.header.Set("SCHEMA", c.scheme);
     const int error = c.error;
     // Hours 5, 11, 17 and 23 of both days: eight hours.
-    spec.data.error_code = [error](const DateStamp& t, int) { return t.hour % 6 == 5 ? error : 0; };
-    ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+    plan.data.error_code = [error](const DateStamp& t, int) { return t.hour % 6 == 5 ? error : 0; };
+    ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
     CTableView& view = NewView(CTableView::kDaily);
     const std::string text = AllPages(PrintPdf(view, "channels" + std::to_string(n++) + ".pdf"));
     for (const std::string& p : c.present) EXPECT_TRUE(Has(text, p)) << c.scheme << " " << p << ": " << text;
@@ -234,9 +234,9 @@ TEST_F(ReportTest, HeaderNumbersAndMissingName) {
   };
   int n = 0;
   for (const Case& c : cases) {
-    zv::sim::NodeFileSpec spec = TwoDays();
-    spec.header.Set("N", c.n).Set("WTIME", c.wtime).Set("TCW", c.tcw).Set("NAME", zv::W1251(c.name));
-    ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+    zv::sim::NodeFilePlan plan = TwoDays();
+    plan.header.Set("N", c.n).Set("WTIME", c.wtime).Set("TCW", c.tcw).Set("NAME", zv::W1251(c.name));
+    ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
     CTableView& view = NewView(CTableView::kJournal);
     const std::string text = Flat(PrintPdf(view, "numbers" + std::to_string(n++) + ".pdf").at(0));
     EXPECT_TRUE(Has(text, c.line)) << text;
@@ -249,9 +249,9 @@ TEST_F(ReportTest, HeaderNumbersAndMissingName) {
 TEST_F(ReportTest, TotalsHeadingOnlyWithTheDateColumn) {
   int n = 0;
   for (const char* columns : {"DATE\tE1\tV1", "E1\tV1\tDATE", "E1\tV1"}) {
-    zv::sim::NodeFileSpec spec = TwoDays();
-    spec.header.Set("DATAPRINT1", columns);
-    ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+    zv::sim::NodeFilePlan plan = TwoDays();
+    plan.header.Set("DATAPRINT1", columns);
+    ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
     CTableView& view = NewView(CTableView::kDaily);
     const std::vector<std::string> words = Words(PrintPdf(view, "totals" + std::to_string(n++) + ".pdf").at(0));
     const bool date = std::string(columns).find("DATE") != std::string::npos;

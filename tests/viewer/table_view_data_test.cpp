@@ -26,7 +26,7 @@ zv::sim::HourGap Gap(const DateStamp& from, const DateStamp& to) { return {from,
 
 struct Case {
   const char* name;
-  std::function<void(zv::sim::NodeFileSpec&)> edit;
+  std::function<void(zv::sim::NodeFilePlan&)> edit;
   DateStamp begin, end;
   int showType;
   // The data rows' headings expected between the two heading rows and the footer.
@@ -49,7 +49,7 @@ TEST_F(TableViewTest, DailyAndHourlyTables) {
     for (int k = 0; k < count; ++k, t.Increment(DateStamp::kHour)) sum += Record(t)->value[col::kT1];
     return F2(sum / static_cast<float>(count));
   };
-  auto error0x8000At5 = [](zv::sim::NodeFileSpec& s, const char* ucontrol) {
+  auto error0x8000At5 = [](zv::sim::NodeFilePlan& s, const char* ucontrol) {
     s.header.Set("UCONTROL", ucontrol);
     s.data.error_code = [](const DateStamp& t, int) { return t == At(2024, 3, 1, 5) ? 0x8000 : 0; };
   };
@@ -85,11 +85,11 @@ TEST_F(TableViewTest, DailyAndHourlyTables) {
          EXPECT_EQ(hours(v, "03.03.2024 00:00"), 1);
        }},
       {"11:00 missing, hourly",
-       [](zv::sim::NodeFileSpec& s) { s.data.gaps.push_back(Gap(At(2024, 3, 1, 11), At(2024, 3, 1, 11))); },
+       [](zv::sim::NodeFilePlan& s) { s.data.gaps.push_back(Gap(At(2024, 3, 1, 11), At(2024, 3, 1, 11))); },
        At(2024, 3, 1), At(2024, 3, 2), CTableView::kHourly, hourlyWithout12, 48,
        [&](const CTableView& v) { EXPECT_EQ(Cell(v, "01.03.2024 13:00", col::kE1), E1(At(2024, 3, 1, 13), At(2024, 3, 1, 12))); }},
       {"a day's 00:00 missing, daily",
-       [](zv::sim::NodeFileSpec& s) { s.data.gaps.push_back(Gap(At(2024, 3, 2), At(2024, 3, 2))); },
+       [](zv::sim::NodeFilePlan& s) { s.data.gaps.push_back(Gap(At(2024, 3, 2), At(2024, 3, 2))); },
        At(2024, 3, 1), At(2024, 3, 2), CTableView::kDaily, {"01.03.2024", "02.03.2024"}, 47,
        [&](const CTableView& v) {
          EXPECT_EQ(Cell(v, "01.03.2024", col::kE1), E1(At(2024, 3, 2, 1), At(2024, 3, 1)));
@@ -98,7 +98,7 @@ TEST_F(TableViewTest, DailyAndHourlyTables) {
          EXPECT_EQ(hours(v, "02.03.2024"), 23);
        }},
       {"a whole day missing, daily",
-       [](zv::sim::NodeFileSpec& s) {
+       [](zv::sim::NodeFilePlan& s) {
          s.data = zv::sim::HourlySeries::Between(At(2024, 2, 29, 23), At(2024, 3, 4));
          s.data.gaps.push_back(Gap(At(2024, 3, 2), At(2024, 3, 2, 23)));
        },
@@ -109,7 +109,7 @@ TEST_F(TableViewTest, DailyAndHourlyTables) {
          EXPECT_EQ(Cell(v, "03.03.2024", col::kT1), meanT1(At(2024, 3, 3, 1), 23));
          EXPECT_EQ(hours(v, "03.03.2024"), 23);
        }},
-      {"0x8000 alone under UCONTROL 0, hourly", [&](zv::sim::NodeFileSpec& s) { error0x8000At5(s, "0"); },
+      {"0x8000 alone under UCONTROL 0, hourly", [&](zv::sim::NodeFilePlan& s) { error0x8000At5(s, "0"); },
        At(2024, 3, 1), At(2024, 3, 2), CTableView::kHourly, {}, 49,
        [&](const CTableView& v) {
          EXPECT_EQ(Cell(v, "01.03.2024 05:00", col::kEC), "");
@@ -117,7 +117,7 @@ TEST_F(TableViewTest, DailyAndHourlyTables) {
          EXPECT_EQ(v.GetNoCountHours(), 0);
          EXPECT_EQ(v.GetErrorBits(), 0);
        }},
-      {"0x8000 alone under UCONTROL 1, hourly", [&](zv::sim::NodeFileSpec& s) { error0x8000At5(s, "1"); },
+      {"0x8000 alone under UCONTROL 1, hourly", [&](zv::sim::NodeFilePlan& s) { error0x8000At5(s, "1"); },
        At(2024, 3, 1), At(2024, 3, 2), CTableView::kHourly, {}, 49,
        [&](const CTableView& v) {
          EXPECT_EQ(Cell(v, "01.03.2024 05:00", col::kEC), "U");
@@ -126,7 +126,7 @@ TEST_F(TableViewTest, DailyAndHourlyTables) {
          EXPECT_EQ(v.GetNoCountHours(), 1);
          EXPECT_EQ(v.GetErrorBits(), 0x8000);
        }},
-      {"0x8000 alone under UCONTROL 1, daily", [&](zv::sim::NodeFileSpec& s) { error0x8000At5(s, "1"); },
+      {"0x8000 alone under UCONTROL 1, daily", [&](zv::sim::NodeFilePlan& s) { error0x8000At5(s, "1"); },
        At(2024, 3, 1), At(2024, 3, 2), CTableView::kDaily, {"01.03.2024", "02.03.2024"}, 48,
        [&](const CTableView& v) {
          EXPECT_EQ(Cell(v, "01.03.2024", col::kEC), "U");
@@ -143,7 +143,7 @@ TEST_F(TableViewTest, DailyAndHourlyTables) {
          }
        }},
       {"no hour before the next day: no row for the base record's day",
-       [](zv::sim::NodeFileSpec& s) { s.data.gaps.push_back(Gap(At(2024, 3, 1), At(2024, 3, 1))); },
+       [](zv::sim::NodeFilePlan& s) { s.data.gaps.push_back(Gap(At(2024, 3, 1), At(2024, 3, 1))); },
        At(2024, 3, 1), At(2024, 3, 2), CTableView::kDaily, {"01.03.2024", "02.03.2024"}, 47,
        [&](const CTableView& v) {
          EXPECT_EQ(Cell(v, "01.03.2024", col::kE1), E1(At(2024, 3, 2), At(2024, 3, 1, 1)));
@@ -153,9 +153,9 @@ TEST_F(TableViewTest, DailyAndHourlyTables) {
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    zv::sim::NodeFileSpec spec = TwoDays();
-    if (c.edit) c.edit(spec);
-    ASSERT_TRUE(Open(spec, c.begin, c.end));
+    zv::sim::NodeFilePlan plan = TwoDays();
+    if (c.edit) c.edit(plan);
+    ASSERT_TRUE(Open(plan, c.begin, c.end));
     CTableView& view = NewView(c.showType);
     const std::vector<std::string> rows = Rows(view);
     ASSERT_GE(rows.size(), 4u);
@@ -218,10 +218,10 @@ TEST_F(TableViewTest, PageListsWithoutSomeColumns) {
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.list != nullptr ? c.list : "(none)");
-    zv::sim::NodeFileSpec spec = TwoDays();
-    if (c.list != nullptr) spec.header.Set("DATAPRINT1", c.list);
-    else spec.header.Remove("DATAPRINT1");
-    ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+    zv::sim::NodeFilePlan plan = TwoDays();
+    if (c.list != nullptr) plan.header.Set("DATAPRINT1", c.list);
+    else plan.header.Remove("DATAPRINT1");
+    ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
     CTableView& view = NewView(CTableView::kDaily);
     ASSERT_EQ(view.GetGrid()->GetRowCount(), 2 + 2 + 2);
     std::vector<std::string> first;
@@ -313,9 +313,9 @@ TEST_F(TableViewTest, CopyAndSelectAllStates) {
   EXPECT_FALSE(enabled(viewer_cmd::kEditCopy));
 
   // A journal with one row only (its heading): select all is off.
-  zv::sim::NodeFileSpec spec = TwoDays();
-  for (const char* key : {"LAST_CHANGES1", "LAST_CHANGES2", "LAST_CHANGES3"}) spec.header.Remove(key);
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  zv::sim::NodeFilePlan plan = TwoDays();
+  for (const char* key : {"LAST_CHANGES1", "LAST_CHANGES2", "LAST_CHANGES3"}) plan.header.Remove(key);
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   view.OnShowJournal();
   EXPECT_EQ(view.GetGrid()->GetRowCount(), 1);
   EXPECT_FALSE(enabled(viewer_cmd::kEditSelectAll));

@@ -46,18 +46,18 @@ class TableViewTest : public testing::Test {
   }
 
   // Every hour from `first` to `last`, both included (V 4, N 00012).
-  static sim::NodeFileSpec Hours(const DateStamp& first, const DateStamp& last) {
-    sim::NodeFileSpec spec;
-    spec.data = sim::HourlySeries::Between(first, last);
-    return spec;
+  static sim::NodeFilePlan Hours(const DateStamp& first, const DateStamp& last) {
+    sim::NodeFilePlan plan;
+    plan.data = sim::HourlySeries::Between(first, last);
+    return plan;
   }
   // The two days 01.03.2024 and 02.03.2024 with the base record before them and
   // the first record after them.
-  static sim::NodeFileSpec TwoDays() { return Hours(At(2024, 2, 29, 23), At(2024, 3, 3, 0)); }
+  static sim::NodeFilePlan TwoDays() { return Hours(At(2024, 2, 29, 23), At(2024, 3, 3, 0)); }
 
   // Writes the file and opens the document for the period.
-  bool Open(const sim::NodeFileSpec& spec, const DateStamp& begin, const DateStamp& end) {
-    path = sim::WriteNodeFile(dir.path(), spec);
+  bool Open(const sim::NodeFilePlan& plan, const DateStamp& begin, const DateStamp& end) {
+    path = sim::WriteNodeFile(dir.path(), plan);
     EXPECT_FALSE(path.empty());
     period.begin = begin;
     period.end = end;

@@ -30,11 +30,11 @@ void ExpectTextLayout(const CViewerGridCtrl& grid) {
 }
 
 TEST_F(TableViewTest, JournalTable) {
-  zv::sim::NodeFileSpec spec = TwoDays();
+  zv::sim::NodeFilePlan plan = TwoDays();
   ASSERT_FALSE(zv::sim::WriteJournalFile(dir.path(), "00012",
                                          zv::sim::JournalFileBytes(zv::sim::SampleJournal(At(2024, 3, 1, 10), 5)))
                    .empty());
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   ASSERT_EQ(doc.journal.size(), 5u);
   CTableView& view = NewView(CTableView::kDaily);
   const int normal = view.GetNormalHours();
@@ -49,9 +49,9 @@ TEST_F(TableViewTest, JournalTable) {
   EXPECT_EQ(view.GetNormalHours(), normal);
 
   // No journal file and no header entries: only the heading row.
-  for (const char* key : {"LAST_CHANGES1", "LAST_CHANGES2", "LAST_CHANGES3"}) spec.header.Remove(key);
-  spec.header.Set("N", "00013");
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  for (const char* key : {"LAST_CHANGES1", "LAST_CHANGES2", "LAST_CHANGES3"}) plan.header.Remove(key);
+  plan.header.Set("N", "00013");
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   ASSERT_TRUE(doc.journal.empty());
   view.OnUpdate();
   EXPECT_EQ(Rows(view), std::vector<std::string>{"Дата|Изменения"});
@@ -68,16 +68,16 @@ TEST_F(TableViewTest, ParameterTable) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.version != nullptr ? c.version : "no V");
-    zv::sim::NodeFileSpec spec = TwoDays();
-    spec.header = zv::sim::NodeHeaderKeys::Converted(c.version != nullptr && std::string(c.version) == "8" ? 8 : 4);
-    if (c.version == nullptr) spec.header.Remove("V");
-    if (c.sensors != nullptr) spec.header.Set("CN_PT", c.sensors);
-    else spec.header.Remove("CN_PT");
-    spec.header.Set("SCHEMA", "21");
-    spec.header.Set("WTIME", "12345");
-    spec.header.Set("TCW", "5.5");
-    spec.header.Set("CN_L1", "10.000");
-    ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+    zv::sim::NodeFilePlan plan = TwoDays();
+    plan.header = zv::sim::NodeHeaderKeys::Converted(c.version != nullptr && std::string(c.version) == "8" ? 8 : 4);
+    if (c.version == nullptr) plan.header.Remove("V");
+    if (c.sensors != nullptr) plan.header.Set("CN_PT", c.sensors);
+    else plan.header.Remove("CN_PT");
+    plan.header.Set("SCHEMA", "21");
+    plan.header.Set("WTIME", "12345");
+    plan.header.Set("TCW", "5.5");
+    plan.header.Set("CN_L1", "10.000");
+    ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
     CTableView& view = NewView(CTableView::kParameters);
     const std::vector<std::string> rows = Rows(view);
     ASSERT_EQ(rows.size(), c.rows + 1);

@@ -32,10 +32,10 @@ int RowsWithLetter(const CTableView& view, char letter) {
 }
 
 TEST_F(TableViewTest, TwoWindowsKeepTheirOwnPagesAndTotals) {
-  zv::sim::NodeFileSpec spec = TwoDays();
-  spec.header.Set("UCONTROL", "1");
-  spec.data.error_code = [](const DateStamp& t, int) { return t.hour == 5 ? 0x8000 : 0; };
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  zv::sim::NodeFilePlan plan = TwoDays();
+  plan.header.Set("UCONTROL", "1");
+  plan.data.error_code = [](const DateStamp& t, int) { return t.hour == 5 ? 0x8000 : 0; };
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   CTableView& daily = NewView(CTableView::kDaily);
   CTableView& hourly = NewView(CTableView::kHourly);
   hourly.OnReportPage(viewer_cmd::kReportPage3);
@@ -61,9 +61,9 @@ TEST_F(TableViewTest, TwoWindowsKeepTheirOwnPagesAndTotals) {
 TEST_F(TableViewTest, NodeSettingsSaveReloadsAndRebuildsEveryWindow) {
   // Every third hour carries a no-count code of V1 that the scheme does not
   // confirm: a new evaluation clears it.
-  zv::sim::NodeFileSpec spec = TwoDays();
-  spec.data.error_code = zv::sim::ErrorEvery(3, 0x0004);
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  zv::sim::NodeFilePlan plan = TwoDays();
+  plan.data.error_code = zv::sim::ErrorEvery(3, 0x0004);
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   CTableView& daily = NewView(CTableView::kDaily);
   CTableView& hourly = NewView(CTableView::kHourly);
   hourly.OnReportPage(viewer_cmd::kReportPage3);
@@ -92,9 +92,9 @@ TEST_F(TableViewTest, NodeSettingsSaveReloadsAndRebuildsEveryWindow) {
 }
 
 TEST_F(TableViewTest, FailedSaveKeepsTheSchemePending) {
-  zv::sim::NodeFileSpec spec = TwoDays();
-  spec.data.error_code = zv::sim::ErrorEvery(3, 0x0004);
-  ASSERT_TRUE(Open(spec, At(2024, 3, 1), At(2024, 3, 2)));
+  zv::sim::NodeFilePlan plan = TwoDays();
+  plan.data.error_code = zv::sim::ErrorEvery(3, 0x0004);
+  ASSERT_TRUE(Open(plan, At(2024, 3, 1), At(2024, 3, 2)));
   CTableView& view = NewView(CTableView::kHourly);
   view.OnReportPage(viewer_cmd::kReportPage3);
   // The file is gone: the save fails with a message.

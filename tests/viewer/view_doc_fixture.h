@@ -31,13 +31,13 @@ class ViewDocTest : public testing::Test {
   }
 
   // A file of every hour from `first` to `last` (V 4, N 00012).
-  static sim::NodeFileSpec Hours(const DateStamp& first, const DateStamp& last) {
-    sim::NodeFileSpec spec;
-    spec.data = sim::HourlySeries::Between(first, last);
-    return spec;
+  static sim::NodeFilePlan Hours(const DateStamp& first, const DateStamp& last) {
+    sim::NodeFilePlan plan;
+    plan.data = sim::HourlySeries::Between(first, last);
+    return plan;
   }
-  std::string Write(const sim::NodeFileSpec& spec) {
-    std::string path = sim::WriteNodeFile(dir.path(), spec);
+  std::string Write(const sim::NodeFilePlan& plan) {
+    std::string path = sim::WriteNodeFile(dir.path(), plan);
     EXPECT_FALSE(path.empty());
     return path;
   }

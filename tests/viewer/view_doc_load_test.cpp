@@ -16,9 +16,9 @@ const QString kQuestion = QString::fromUtf8(
 
 // Which records a period takes from a file, and whether it asks.
 TEST_F(ViewDocTest, PeriodTakesTheLineBeforeItsDaysAndTheFirstLineAfter) {
-  zv::sim::NodeFileSpec spec = Hours(Hour(2024, 2, 1), Hour(2024, 3, 31, 23));
-  spec.data.gaps.push_back({Hour(2024, 3, 5), Hour(2024, 3, 20, 23)});
-  const std::string path = Write(spec);
+  zv::sim::NodeFilePlan plan = Hours(Hour(2024, 2, 1), Hour(2024, 3, 31, 23));
+  plan.data.gaps.push_back({Hour(2024, 3, 5), Hour(2024, 3, 20, 23)});
+  const std::string path = Write(plan);
   struct Case {
     const char* what;
     DateStamp begin, end;
@@ -84,8 +84,8 @@ TEST_F(ViewDocTest, YesOpensTheMonthBeforeTheFilesLastDataLine) {
 }
 
 TEST_F(ViewDocTest, LastMonthReloadNeverAsksAgain) {
-  zv::sim::NodeFileSpec spec = Hours(Hour(2024, 3, 15, 12), Hour(2024, 3, 15, 12));  // one line
-  const std::string path = Write(spec);
+  zv::sim::NodeFilePlan plan = Hours(Hour(2024, 3, 15, 12), Hour(2024, 3, 15, 12));  // one line
+  const std::string path = Write(plan);
   messages.QueueAnswer(MessageResult::kYes);
   messages.QueueAnswer(MessageResult::kYes);
   ASSERT_TRUE(Open(path, Hour(2024, 3, 1), Hour(2024, 3, 10)));
@@ -119,13 +119,13 @@ TEST_F(ViewDocTest, ReloadLastPeriodKeepsTheLastMonthWithoutAsking) {
 }
 
 TEST_F(ViewDocTest, LinesWithoutDataAreSkippedAndLineEndsDoNotMatter) {
-  zv::sim::NodeFileSpec spec = Hours(Hour(2024, 2, 29), Hour(2024, 3, 3, 23));
+  zv::sim::NodeFilePlan plan = Hours(Hour(2024, 2, 29), Hour(2024, 3, 3, 23));
   // Line 24 is 01.03 00:00.
-  spec.damage = {{30, zv::sim::LineDamage::kNoTab},
+  plan.damage = {{30, zv::sim::LineDamage::kNoTab},
                  {31, zv::sim::LineDamage::kTabFirst},
                  {32, zv::sim::LineDamage::kBlank},
                  {33, zv::sim::LineDamage::kJunk}};
-  spec.trailing_lines = {"", "  "};
+  plan.trailing_lines = {"", "  "};
   std::vector<DateStamp> expected;
   for (DateStamp t = Hour(2024, 2, 29, 23); t.Compare(Hour(2024, 3, 3, 0), DateStamp::kHour) <= 0;
        t.Increment(DateStamp::kHour)) {
@@ -134,20 +134,20 @@ TEST_F(ViewDocTest, LinesWithoutDataAreSkippedAndLineEndsDoNotMatter) {
     if (!(t.day == 1 && (t.hour == 6 || t.hour == 8 || t.hour == 9))) expected.push_back(t);
   }
   for (bool lf : {false, true}) {
-    spec.lf_ends = lf;
-    const std::string path = Write(spec);
+    plan.lf_ends = lf;
+    const std::string path = Write(plan);
     ASSERT_TRUE(Open(path, Hour(2024, 3, 1), Hour(2024, 3, 2)));
     EXPECT_EQ(RecordTimes(), expected) << "LF " << lf;
     EXPECT_EQ(doc.records[1].value[zev_column::kE1],
-              zv::sim::DataValues(spec.data, 4)[24].value[zev_column::kE1]);
+              zv::sim::DataValues(plan.data, 4)[24].value[zev_column::kE1]);
   }
   EXPECT_TRUE(messages.texts().empty());
 }
 
 TEST_F(ViewDocTest, HeaderTitleAndRecordLayoutFollowTheFile) {
-  zv::sim::NodeFileSpec spec = Hours(Hour(2024, 3, 1), Hour(2024, 3, 3));
-  spec.header = zv::sim::NodeHeaderKeys::Converted(8, "00345", zv::W1251("ЦТП-2"), 12);
-  const std::string path = Write(spec);
+  zv::sim::NodeFilePlan plan = Hours(Hour(2024, 3, 1), Hour(2024, 3, 3));
+  plan.header = zv::sim::NodeHeaderKeys::Converted(8, "00345", zv::W1251("ЦТП-2"), 12);
+  const std::string path = Write(plan);
   ASSERT_TRUE(Open(path, Hour(2024, 3, 1), Hour(2024, 3, 2)));
   EXPECT_EQ(doc.GetTitle(), zv::W1251("00345 ЦТП-2"));
   EXPECT_EQ(doc.TitleText(), QString::fromUtf8("00345 ЦТП-2"));
@@ -155,7 +155,7 @@ TEST_F(ViewDocTest, HeaderTitleAndRecordLayoutFollowTheFile) {
   EXPECT_EQ(doc.GetPathName(), path);
   EXPECT_EQ(doc.header.GetInt("SCHEMA"), 12);
   EXPECT_EQ(doc.header.ColumnList(1).size(), 10u);
-  const zv::sim::HourValues first = zv::sim::DataValues(spec.data, 8)[0];
+  const zv::sim::HourValues first = zv::sim::DataValues(plan.data, 8)[0];
   EXPECT_EQ(doc.records[0].kind, 2);
   EXPECT_EQ(doc.records[0].value[zev_column::kV8], first.value[zev_column::kV8]);
   EXPECT_FALSE(doc.OnNewDocument());

@@ -48,18 +48,18 @@ std::vector<std::string> FolderFiles(const std::string& folder) {
 class ViewDocSaveTest : public ViewDocTest {
  protected:
   // A node 00012 "A" with three days of data, opened for two of them.
-  std::string OpenNode(zv::sim::NodeFileSpec spec = Series()) {
-    spec.header.Set("NAME", name_);
-    const std::string path = Write(spec);
+  std::string OpenNode(zv::sim::NodeFilePlan plan = Series()) {
+    plan.header.Set("NAME", name_);
+    const std::string path = Write(plan);
     original_ = TempDir::Read(path);
     EXPECT_TRUE(Open(path, Hour(2024, 3, 1), Hour(2024, 3, 2)));
     return path;
   }
-  static zv::sim::NodeFileSpec Series() {
-    zv::sim::NodeFileSpec spec;
-    spec.data = zv::sim::HourlySeries::Between(Hour(2024, 2, 29, 20), Hour(2024, 3, 3, 4));
-    spec.data.error_code = zv::sim::ErrorEvery(5, 0x8000 | 0x0004);
-    return spec;
+  static zv::sim::NodeFilePlan Series() {
+    zv::sim::NodeFilePlan plan;
+    plan.data = zv::sim::HourlySeries::Between(Hour(2024, 2, 29, 20), Hour(2024, 3, 3, 4));
+    plan.data.error_code = zv::sim::ErrorEvery(5, 0x8000 | 0x0004);
+    return plan;
   }
 
   std::string name_ = "A";
@@ -68,10 +68,10 @@ class ViewDocSaveTest : public ViewDocTest {
 
 TEST_F(ViewDocSaveTest, WithoutSchemeChangeTheDataLinesStayByteForByte) {
   for (bool lf : {false, true}) {
-    zv::sim::NodeFileSpec spec = Series();
-    spec.lf_ends = lf;
-    spec.trailing_lines = {"", "  junk without a tab  ", "\t"};  // copied too
-    const std::string path = OpenNode(spec);
+    zv::sim::NodeFilePlan plan = Series();
+    plan.lf_ends = lf;
+    plan.trailing_lines = {"", "  junk without a tab  ", "\t"};  // copied too
+    const std::string path = OpenNode(plan);
     doc.header.SetInt("UCONTROL", 1);
     doc.header.SetColumnIds(1, {0, 1, 4});
     ASSERT_TRUE(doc.OnSaveDocument(path));
@@ -159,9 +159,9 @@ TEST_F(ViewDocSaveTest, ExistingTargetOrBadNumberKeepsTheOldPath) {
 }
 
 TEST_F(ViewDocSaveTest, WithoutSeparatorNothingIsSaved) {
-  zv::sim::NodeFileSpec spec = Series();
-  spec.separator.clear();
-  const std::string path = OpenNode(spec);
+  zv::sim::NodeFilePlan plan = Series();
+  plan.separator.clear();
+  const std::string path = OpenNode(plan);
   messages.Clear();  // the load found no data lines and asked
   doc.header.SetInt("SCHEMA", 12);
   doc.recompute = 1;
@@ -175,9 +175,9 @@ TEST_F(ViewDocSaveTest, WithoutSeparatorNothingIsSaved) {
 }
 
 TEST_F(ViewDocSaveTest, SeparatorWithBlanksKeepsTheDataLines) {
-  zv::sim::NodeFileSpec spec = Series();
-  spec.separator = " $ ";
-  const std::string path = OpenNode(spec);
+  zv::sim::NodeFilePlan plan = Series();
+  plan.separator = " $ ";
+  const std::string path = OpenNode(plan);
   EXPECT_EQ(doc.records.size(), 2u * 24 + 2);  // the load took it as the separator too
   doc.header.SetInt("UCONTROL", 1);
   ASSERT_TRUE(doc.OnSaveDocument(path));

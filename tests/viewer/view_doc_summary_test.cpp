@@ -10,16 +10,16 @@ using zv::test::ViewDocTest;
 
 // 29.02 23:00 (the base record) to 02.03 23:00: the period 01.03 - 02.03 holds
 // records 1..48.
-zv::sim::NodeFileSpec TwoDays() {
-  zv::sim::NodeFileSpec spec;
-  spec.data = zv::sim::HourlySeries::Between(Hour(2024, 2, 29, 23), Hour(2024, 3, 2, 23));
-  return spec;
+zv::sim::NodeFilePlan TwoDays() {
+  zv::sim::NodeFilePlan plan;
+  plan.data = zv::sim::HourlySeries::Between(Hour(2024, 2, 29, 23), Hour(2024, 3, 2, 23));
+  return plan;
 }
 
 TEST_F(ViewDocTest, TotalsAreLastMinusSecondAndMeansSkipTheBaseRecord) {
-  const zv::sim::NodeFileSpec spec = TwoDays();
-  ASSERT_TRUE(Open(Write(spec), Hour(2024, 3, 1), Hour(2024, 3, 2)));
-  const std::vector<zv::sim::HourValues> v = zv::sim::DataValues(spec.data, 4);
+  const zv::sim::NodeFilePlan plan = TwoDays();
+  ASSERT_TRUE(Open(Write(plan), Hour(2024, 3, 1), Hour(2024, 3, 2)));
+  const std::vector<zv::sim::HourValues> v = zv::sim::DataValues(plan.data, 4);
   ASSERT_EQ(doc.records.size(), 49u);
   ASSERT_EQ(doc.startEnd.size(), 2u);
   EXPECT_EQ(doc.startEnd[0].time, Hour(2024, 3, 2, 23));
@@ -43,15 +43,15 @@ TEST_F(ViewDocTest, CountersCountEachErrorBitOverThePeriodsHours) {
   // Record k (1..12) carries code k; the base record's faults are not counted.
   const int codes[] = {0xFFFF, 0x0010, 0x0020, 0x0030, 0x1000, 0x2000, 0x0001, 0x0002,
                        0x0100, 0x0200, 0x0004 | 0x0008, 0x0400 | 0x0800, 0x8000};
-  zv::sim::NodeFileSpec spec = TwoDays();
-  spec.data.error_code = [&codes](const DateStamp&, int i) { return i < 13 ? codes[i] : 0; };
+  zv::sim::NodeFilePlan plan = TwoDays();
+  plan.data.error_code = [&codes](const DateStamp&, int i) { return i < 13 ? codes[i] : 0; };
   struct Case {
     const char* ucontrol;
     float power;
   } cases[] = {{"0", 0}, {"", 0}, {"1", 1}, {"2", 1}};
   for (const Case& c : cases) {
-    spec.header.Set("UCONTROL", c.ucontrol);
-    ASSERT_TRUE(Open(Write(spec), Hour(2024, 3, 1), Hour(2024, 3, 2)));
+    plan.header.Set("UCONTROL", c.ucontrol);
+    ASSERT_TRUE(Open(Write(plan), Hour(2024, 3, 1), Hour(2024, 3, 2)));
     ASSERT_EQ(doc.summary.size(), 2u);
     std::array<float, 35> expected{};
     expected[1] = 3;  // channel 1 functional: 0x10, 0x20, 0x30
@@ -79,11 +79,11 @@ TEST_F(ViewDocTest, PrintWidthsFromThePeriodRecord) {
     h.value[col::kP1] = -1.5f;
     return zv::sim::FormatDataLine(h, 4);
   };
-  zv::sim::NodeFileSpec spec;
-  spec.data.hours = 0;
-  spec.trailing_lines = {line(1, 0, 0, 0, 0, 0), line(2, 1000.0f, 10.0f, 100.0f, 100.0f, 0),
+  zv::sim::NodeFilePlan plan;
+  plan.data.hours = 0;
+  plan.trailing_lines = {line(1, 0, 0, 0, 0, 0), line(2, 1000.0f, 10.0f, 100.0f, 100.0f, 0),
                          line(3, 13345.5f, 10.5f, 107.5f, 107.25f, 1234567.0f)};
-  const std::string path = Write(spec);
+  const std::string path = Write(plan);
   ASSERT_TRUE(Open(path, Hour(2024, 3, 2), Hour(2024, 3, 3)));
   ASSERT_EQ(doc.summary.size(), 2u);
   std::array<int, 35> expected;

@@ -60,10 +60,10 @@ class ViewerAppTest : public testing::Test {
   // A node file numbered `number` with the hours of the last `days` days up to
   // the current hour (the default period's data).
   std::string WriteNode(const std::string& number, int days = 40, const std::string& name = "Узел") {
-    sim::NodeFileSpec spec;
-    spec.header = sim::NodeHeaderKeys::Converted(4, number, W1251(name), 1);
-    spec.data = sim::HourlySeries::Ending(sim::CurrentHour(), 24 * days);
-    const std::string path = sim::WriteNodeFile(dir.path(), spec);
+    sim::NodeFilePlan plan;
+    plan.header = sim::NodeHeaderKeys::Converted(4, number, W1251(name), 1);
+    plan.data = sim::HourlySeries::Ending(sim::CurrentHour(), 24 * days);
+    const std::string path = sim::WriteNodeFile(dir.path(), plan);
     EXPECT_FALSE(path.empty());
     return path;
   }

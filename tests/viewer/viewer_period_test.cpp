@@ -161,7 +161,7 @@ TEST_F(PeriodTest, EscapeAndTheCloseBoxChangeNothing) {
   const size_t records = doc->records.size();
   ASSERT_GT(records, 24u);
   // The file loses its data: only a reload would show it.
-  zv::sim::NodeFileSpec empty;
+  zv::sim::NodeFilePlan empty;
   empty.data = zv::sim::HourlySeries::From(DateStamp(2024, 3, 1, 0, 0, 0), 0);
   ASSERT_TRUE(zv::sim::WriteNodeFileAs(path, empty));
   const QString pane = Frame().periodPane()->text();
@@ -222,12 +222,12 @@ TEST_F(PeriodTest, UnchangedPeriodRewritesBothValuesAndReloadsEveryDocument) {
   // Every file changes on disk: no data in the period, a journal file for b, a
   // new working time for c.
   for (const std::string& path : {a, b, c}) {
-    zv::sim::NodeFileSpec spec;
-    spec.header = zv::sim::NodeHeaderKeys::Converted(4, path == a ? "00012" : path == b ? "00013" : "00014",
+    zv::sim::NodeFilePlan plan;
+    plan.header = zv::sim::NodeHeaderKeys::Converted(4, path == a ? "00012" : path == b ? "00013" : "00014",
                                                      zv::W1251("Узел"), 1);
-    spec.header.Set("WTIME", "98765");
-    spec.data = zv::sim::HourlySeries::From(DateStamp(2024, 3, 1, 0, 0, 0), 48);
-    ASSERT_TRUE(zv::sim::WriteNodeFileAs(path, spec));
+    plan.header.Set("WTIME", "98765");
+    plan.data = zv::sim::HourlySeries::From(DateStamp(2024, 3, 1, 0, 0, 0), 48);
+    ASSERT_TRUE(zv::sim::WriteNodeFileAs(path, plan));
   }
   ASSERT_FALSE(zv::sim::WriteJournalFile(dir.path(), "00013",
                                          zv::sim::JournalFileBytes(zv::sim::SampleJournal(
