@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "modem/group_file.h"
+#include "bench/linked_group.h"
 #include "modem/zev_modem_doc.h"
 #include "platform/cp1251.h"
 #include "platform/paths.h"
@@ -41,21 +41,7 @@ const std::string& GroupOfHours(int hours) {
   static std::map<int, std::string> groups;
   std::string& group = groups[hours];
   if (!group.empty()) return group;
-  const std::string folder = Folder() + zv::StrFormat("/h%d", hours);
-  if (!zv::EnsureDirectories(folder)) std::abort();
-  zv::sim::NodeFilePlan plan;
-  plan.header.AddWorkstationKeys(1);
-  plan.data = zv::sim::HourlySeries::Ending(kLastLine, hours);
-  const std::string first = zv::sim::WriteNodeFile(folder, plan);
-  if (first.empty()) std::abort();
-  std::vector<std::string> paths;
-  for (int i = 0; i < kNodes; ++i) {
-    const std::string path = folder + zv::StrFormat("/%05d_Узел.zev", i + 1);
-    if (::link(first.c_str(), path.c_str()) != 0) std::abort();
-    paths.push_back(path);
-  }
-  group = folder + "/group.gr";
-  if (!zv::WriteGroupFile(group, paths)) std::abort();
+  group = zv::bench::WriteLinkedGroup(Folder() + zv::StrFormat("/h%d", hours), kNodes, hours, kLastLine);
   return group;
 }
 

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "grid/grid_ctrl.h"
-#include "modem/group_file.h"
+#include "bench/linked_group.h"
 #include "modem/main_frame.h"
 #include "modem/zev_modem_doc.h"
 #include "modem/zev_modem_view.h"
@@ -49,21 +49,7 @@ std::string& Folder() {
 const std::string& TenYearGroup() {
   static std::string group;
   if (!group.empty()) return group;
-  const std::string folder = Folder() + "/nodes";
-  if (!zv::EnsureDirectories(folder)) std::abort();
-  zv::sim::NodeFilePlan plan;
-  plan.header.AddWorkstationKeys(1);
-  plan.data = zv::sim::HourlySeries::Ending(kLastLine, kTenYears);
-  const std::string first = zv::sim::WriteNodeFile(folder, plan);
-  if (first.empty()) std::abort();
-  std::vector<std::string> paths;
-  for (int i = 0; i < kNodes; ++i) {
-    const std::string path = folder + zv::StrFormat("/%05d_Узел.zev", i + 1);
-    if (::link(first.c_str(), path.c_str()) != 0) std::abort();
-    paths.push_back(path);
-  }
-  group = folder + "/group.gr";
-  if (!zv::WriteGroupFile(group, paths)) std::abort();
+  group = zv::bench::WriteLinkedGroup(Folder() + "/nodes", kNodes, kTenYears, kLastLine);
   return group;
 }
 
