@@ -9,7 +9,8 @@
 //       adds the workstation's keys (PHONE, MODEM, ..., DATASHOW), --journal a
 //       journal file of twelve entries beside each node file
 //
-// Prints the paths written, one a line.
+// Prints the paths written, one a line. --help or an unknown option prints the
+// usage and exits with 2, writing nothing.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -96,7 +97,8 @@ int WriteNodes(const std::string& folder, int nodes, int days, int version, bool
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
+  // An option where the folder goes (--help among them) is no folder name.
+  if (argc < 2 || argv[1][0] == '-') return Usage();
   const std::string folder = argv[1];
   int nodes = 0, days = 30, version = 4;
   bool workstation = false, journal = false;

@@ -6,7 +6,8 @@
 // Writes FOLDER/00042_Демо.zev (MODEM 3, IPADDRESS 127.0.0.1, IPPORT the
 // converter's port, the last data line three days old) and FOLDER/demo.gr (a
 // group of that one node), prints "ready <port>" and serves connections until
-// SIGTERM, SIGINT or SIGHUP. A development aid (scripts/demo), not part of the
+// SIGTERM, SIGINT or SIGHUP; --help or an option prints the usage and exits
+// with 2, writing nothing. A development aid (scripts/demo), not part of the
 // programs.
 #include <csignal>
 #include <cstdio>
@@ -40,7 +41,7 @@ void FillDevice(zv::sim::HeatComputer& heat) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
+  if (argc != 2 || argv[1][0] == '-') {  // --help or another option
     std::fprintf(stderr, "usage: zv_demo_node FOLDER\n");
     return 2;
   }
