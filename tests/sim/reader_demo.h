@@ -5,8 +5,9 @@
 // files the programs must write from it.
 //
 // - The heat computer on a cable: family 2 (type 0, version 2), device number
-//   42, a memory pattern that tells its address, its clock at 4 March 2026
-//   12:30. ZEVRS's hourly job writes 90
+//   42, its clock at 4 March 2026 12:30:15, plausible values (temperatures,
+//   flows, totals) where ZEVRS reads them and elsewhere a pattern that tells
+//   the address. ZEVRS's hourly job writes 90
 //   zero bytes (the current-data block, which that job does not read) and the
 //   memory from 0 to 0xE5F4 as read: the parameter area 0 to 191, zeros up to
 //   0x100, the archive area from there.
