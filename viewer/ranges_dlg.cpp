@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateEdit>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,23 +29,25 @@ class PeriodDateEdit : public QDateEdit {
     setDisplayFormat(locale.dateFormat(QLocale::LongFormat));
     setCalendarPopup(true);
     setDateRange(CRanges::FirstDate(), CRanges::LastDate());
-    const QFontMetricsF fm(font());
-    QString widest;
-    qreal widest_width = -1;
-    for (QDate d = CRanges::FirstDate(); d <= CRanges::LastDate(); d = d.addDays(1)) {
-      const QString text = textFromDateTime(d.startOfDay());
-      const qreal w = fm.horizontalAdvance(text);
-      if (w > widest_width) {
-        widest_width = w;
-        widest = text;
-      }
-    }
-    width_ = zv::DateEditWidthFor(*this, widest);
+    width_ = zv::DateEditWidthFor(*this, WidestDate());
   }
   QSize sizeHint() const override { return QDateEdit::sizeHint().expandedTo(QSize(width_, 0)); }
   QSize minimumSizeHint() const override { return QDateEdit::minimumSizeHint().expandedTo(QSize(width_, 0)); }
 
  private:
+  // The widest text of every date, once for a font (both pickers share it).
+  QString WidestDate() const {
+    static QHash<QString, QString> by_font;
+    const QString key = font().key();
+    auto it = by_font.constFind(key);
+    if (it != by_font.constEnd()) return it.value();
+    QStringList texts;
+    for (QDate d = CRanges::FirstDate(); d <= CRanges::LastDate(); d = d.addDays(1)) {
+      texts << textFromDateTime(d.startOfDay());
+    }
+    return by_font.insert(key, zv::WidestText(QFontMetricsF(font()), texts)).value();
+  }
+
   int width_ = 0;
 };
 

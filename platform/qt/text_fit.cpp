@@ -2,6 +2,7 @@
 
 #include <QDateTimeEdit>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -9,7 +10,9 @@
 #include <QStyleOptionSpinBox>
 #include <QStyleOptionViewItem>
 #include <QTableView>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace zv {
 namespace {
@@ -29,13 +32,37 @@ int Advance(const QFontMetricsF& fm, const QString& text) {
 }  // namespace
 
 QString WidestText(const QFontMetricsF& fm, const QStringList& texts) {
+  // Shaping a text costs far more than adding numbers, and long lists (every
+  // date of some years) repeat a few words: each word is measured once and a
+  // text's width estimated from its words and spaces; only the texts whose
+  // estimate comes near the widest are measured whole. Kerning and shaping
+  // across a space change a width by less than the slack.
+  constexpr qreal kSlack = 2.0;
+  const qreal space = fm.horizontalAdvance(QLatin1Char(' '));
+  QHash<QString, qreal> words;
+  std::vector<qreal> estimates;
+  estimates.reserve(static_cast<size_t>(texts.size()));
+  qreal top = -1;
+  for (const QString& t : texts) {
+    qreal w = 0;
+    const QStringList parts = t.split(QLatin1Char(' '));
+    for (const QString& part : parts) {
+      auto it = words.constFind(part);
+      if (it == words.constEnd()) it = words.insert(part, fm.horizontalAdvance(part));
+      w += it.value();
+    }
+    w += space * static_cast<qreal>(parts.size() - 1);
+    estimates.push_back(w);
+    top = std::max(top, w);
+  }
   QString widest;
   qreal width = -1;
-  for (const QString& t : texts) {
-    const qreal w = fm.horizontalAdvance(t);
+  for (qsizetype i = 0; i < texts.size(); ++i) {
+    if (estimates[static_cast<size_t>(i)] < top - kSlack) continue;
+    const qreal w = fm.horizontalAdvance(texts[i]);
     if (w > width) {
       width = w;
-      widest = t;
+      widest = texts[i];
     }
   }
   return widest;

@@ -18,7 +18,8 @@ class QTableView;
 
 namespace zv {
 
-// The widest of `texts` (the first of equal ones); empty for none.
+// The widest of `texts` (the first of equal ones); empty for none. Fast for
+// long lists whose texts share words (every date of some years).
 QString WidestText(const QFontMetricsF& fm, const QStringList& texts);
 // The widest candidate of every part, joined in order.
 QString WidestJoined(const QFontMetricsF& fm, const std::vector<QStringList>& parts);
