@@ -185,6 +185,11 @@ TEST(PeriodDialogTest, PickersShowEveryAllowedDateInRussianAndWhole) {
       }
       EXPECT_EQ(zv::test::LineEditShortfall(*line, widest), "") << system.name().toStdString();
     }
+    for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (qobject_cast<QAbstractButton*>(w) != nullptr || qobject_cast<QLabel*>(w) != nullptr) {
+        EXPECT_EQ(zv::test::SizeShortfall(*w), "");
+      }
+    }
   }
 }
 
