@@ -2,6 +2,8 @@
 
 #include <QDate>
 #include <QDateEdit>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,24 +11,54 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/qt/text_fit.h"
+
 namespace {
 
-QDateEdit* NewDateEdit(QWidget* parent) {
-  auto* edit = new QDateEdit(parent);
-  edit->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
-  edit->setCalendarPopup(true);
-  edit->setDateRange(QDate(2000, 1, 1), QDate(2037, 12, 31));
-  return edit;
-}
+// The dialog is Russian whatever the system's locale: the pickers show the
+// Russian long date ("среда, 11 ноября 2026 г.") and a Russian calendar.
+QLocale PickerLocale() { return QLocale(QLocale::Russian, QLocale::Russia); }
+
+// A picker as wide as the widest date it can show: weekday and month names
+// differ in width, so every date of the allowed years is measured.
+class PeriodDateEdit : public QDateEdit {
+ public:
+  explicit PeriodDateEdit(QWidget* parent) : QDateEdit(parent) {
+    const QLocale locale = PickerLocale();
+    setLocale(locale);
+    setDisplayFormat(locale.dateFormat(QLocale::LongFormat));
+    setCalendarPopup(true);
+    setDateRange(CRanges::FirstDate(), CRanges::LastDate());
+    width_ = zv::DateEditWidthFor(*this, WidestDate());
+  }
+  QSize sizeHint() const override { return QDateEdit::sizeHint().expandedTo(QSize(width_, 0)); }
+  QSize minimumSizeHint() const override { return QDateEdit::minimumSizeHint().expandedTo(QSize(width_, 0)); }
+
+ private:
+  // The widest text of every date, once for a font (both pickers share it).
+  QString WidestDate() const {
+    static QHash<QString, QString> by_font;
+    const QString key = font().key();
+    auto it = by_font.constFind(key);
+    if (it != by_font.constEnd()) return it.value();
+    QStringList texts;
+    for (QDate d = CRanges::FirstDate(); d <= CRanges::LastDate(); d = d.addDays(1)) {
+      texts << textFromDateTime(d.startOfDay());
+    }
+    return by_font.insert(key, zv::WidestText(QFontMetricsF(font()), texts)).value();
+  }
+
+  int width_ = 0;
+};
 
 }  // namespace
 
 CRanges::CRanges(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8("Период просмотра"));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-  begin_ = NewDateEdit(this);
+  begin_ = new PeriodDateEdit(this);
   begin_->setObjectName(QStringLiteral("1000"));
-  end_ = NewDateEdit(this);
+  end_ = new PeriodDateEdit(this);
   end_->setObjectName(QStringLiteral("1002"));
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName(QStringLiteral("1"));

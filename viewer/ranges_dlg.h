@@ -1,18 +1,19 @@
 #pragma once
 // CRanges: the viewing period dialog "Период просмотра": the dates of
-// "Начало периода:" and "Конец периода:" in two date pickers (the locale's long
-// date format, a drop-down calendar) and an OK button. There is no Cancel
-// button: Escape and the close box cancel.
+// "Начало периода:" and "Конец периода:" in two date pickers (the Russian long
+// date format whatever the system's locale, a drop-down calendar, wide enough
+// for every date they take) and an OK button. There is no Cancel button:
+// Escape and the close box cancel.
 //
 // begin and end are time values (seconds since 1970 UTC), 0 after
 // construction. DoModal shows their local dates and, after OK, sets each to the
 // local midnight of the date chosen. The pickers take only the years 2000 to
 // 2037, the years the period's dates and the stored 32-bit time values hold.
 
+#include <QDate>
 #include <QDialog>
 #include <ctime>
 
-class QDate;
 class QDateEdit;
 class QPushButton;
 
@@ -21,6 +22,10 @@ class CRanges : public QDialog {
 
  public:
   explicit CRanges(QWidget* parent = nullptr);
+
+  // The dates the pickers take.
+  static QDate FirstDate() { return QDate(2000, 1, 1); }
+  static QDate LastDate() { return QDate(2037, 12, 31); }
 
   // QDialog::Accepted after OK, else QDialog::Rejected.
   int DoModal();

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDateTime>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -21,6 +23,7 @@
 
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
+#include "platform/qt/text_fit.h"
 #include "readers/collector/collector_link.h"
 #include "readers/collector/file_list.h"
 #include "readers/common/reader_flags.h"
@@ -48,6 +51,29 @@ QIcon ProgramIcon() {
   p.setFont(font);
   p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("C"));
   return QIcon(pixmap);
+}
+
+// The list's design widths in pixels.
+constexpr int kColumnWidths[4] = {45, 55, 110, 100};
+
+// The widest text a list column shows: the row number " %d" of up to 64 rows,
+// the serial "%05d" (1..0xFFFE), the header's date "%02d.%02d.%d %02d:00" of
+// the years 2000..2099, "скопирован".
+QString WidestCellText(const QTableWidget& list, int column) {
+  const QFontMetricsF fm(list.font());
+  const QStringList digits = zv::DigitTexts();
+  switch (column) {
+    case CZEVC32Dlg::kColumnCheck:
+      return QStringLiteral(" ") + zv::WidestText(fm, zv::NumberTexts(1, zv::kCollectorJobEntries));
+    case CZEVC32Dlg::kColumnSerial:
+      return zv::WidestJoined(fm, {zv::NumberTexts(0, 6), digits, digits, digits, digits});
+    case CZEVC32Dlg::kColumnDate:
+      return zv::WidestJoined(fm, {zv::NumberTexts(1, 31, 2), {QStringLiteral(".")}, zv::NumberTexts(1, 12, 2),
+                                   {QStringLiteral(".")}, zv::NumberTexts(2000, 2099),
+                                   {QStringLiteral(" ")}, zv::NumberTexts(0, 23, 2), {QStringLiteral(":00")}});
+    default:
+      return QStringLiteral("скопирован");
+  }
 }
 
 // The integer a text starts with, as atoi reads it (0 when none).
@@ -129,9 +155,18 @@ CZEVC32Dlg::CZEVC32Dlg(zv::CollectorJobSetup setup, QWidget* parent)
   list_->verticalHeader()->setVisible(false);
   list_->horizontalHeader()->setSectionsClickable(true);
   list_->horizontalHeader()->setHighlightSections(false);
-  const int widths[4] = {45, 55, 110, 100};
-  for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, widths[c]);
-  list_->setMinimumWidth(45 + 55 + 110 + 100 + 2 * list_->frameWidth() + 20);
+  // A row stays one line: each column is at least its design width and as
+  // wide as its heading and the widest text of its format in this font.
+  list_->setWordWrap(false);
+  int columns_width = 0;
+  for (int c = 0; c < 4; ++c) {
+    const int width = std::max({kColumnWidths[c], list_->horizontalHeader()->sectionSizeHint(c),
+                                zv::CellWidthFor(*list_, WidestCellText(*list_, c), c == kColumnCheck)});
+    list_->setColumnWidth(c, width);
+    columns_width += width;
+  }
+  list_->setMinimumWidth(columns_width + 2 * list_->frameWidth() +
+                         list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_));
 
   show_deleted_ = new QCheckBox(QStringLiteral("Показывать удаленные файлы"), this);
   data_transfer_ = new QCheckBox(QStringLiteral("Добавлять скопированные данные в файлы .zev"), this);
@@ -139,6 +174,9 @@ CZEVC32Dlg::CZEVC32Dlg(zv::CollectorJobSetup setup, QWidget* parent)
   port_ = new QLineEdit(this);
   port_->setObjectName(QStringLiteral("Port"));
   port_->installEventFilter(this);
+  port_->setMinimumWidth(zv::LineEditWidthFor(*port_, zv::WidestJoined(QFontMetricsF(port_->font()),
+                                                                       {zv::DigitTexts(), zv::DigitTexts(),
+                                                                        zv::DigitTexts()})));
   progress_ = new QProgressBar(this);
   progress_->setTextVisible(false);
 

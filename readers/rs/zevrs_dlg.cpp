@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,9 +12,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
+#include "platform/qt/text_fit.h"
 #include "readers/common/reader_flags.h"
 
 namespace {
@@ -25,6 +28,29 @@ zv::Profile Settings() { return zv::Profile(zv::kProgramZEVRS); }
 // The labels of the fields after the 32 values.
 const char* const kOtherLabels[8] = {"Наработка, час", "Дата / время", nullptr, "Серийный номер",
                                      "Версия",         "Сетевой адрес", "Номер схемы", "Темп.хол воды"};
+
+// The width of a value field that holds the widest text of any field: a value
+// below 10^9 with two decimals, the hours as any "%d" of 32 bits, the
+// cold-water temperature "%.01f" with its sign, the date of any four-digit
+// year, the versions; the time, serial, address and scheme texts are narrower.
+int FieldWidth(const QLineEdit& edit) {
+  const QFontMetricsF fm(edit.font());
+  const QStringList d = zv::DigitTexts();
+  const QStringList point{QStringLiteral(".")};
+  const QStringList minus{QStringLiteral("-")};
+  const QString texts[] = {
+      zv::WidestJoined(fm, {d, d, d, d, d, d, d, d, d, point, d, d}),
+      zv::WidestJoined(fm, {minus, d, d, d, d, d, d, d, d, d, d}),
+      zv::WidestJoined(fm, {minus, d, d, d, d, d, d, d, d, d, point, d}),
+      zv::WidestJoined(fm, {zv::NumberTexts(1, 31, 2), point, zv::NumberTexts(1, 12, 2), point, d, d, d, d}),
+      QStringLiteral("W4 V3"),
+      QStringLiteral("W4 V4"),
+      QStringLiteral("W") + zv::WidestText(fm, zv::NumberTexts(0, 255)),
+  };
+  int width = 0;
+  for (const QString& t : texts) width = std::max(width, zv::LineEditWidthFor(edit, t));
+  return width;
+}
 
 // Our own icon: a dial with the letters RS.
 QIcon ProgramIcon() {
@@ -59,6 +85,9 @@ CZEVRSDlg::CZEVRSDlg(zv::DirectJobSetup setup, QWidget* parent)
     edit->setObjectName(QString::fromLatin1(zv::kValueFieldNames[static_cast<size_t>(i)]));
     fields_[static_cast<size_t>(i)] = edit;
   }
+  // However small the window, every field holds its widest text.
+  const int field_width = FieldWidth(*fields_[0]);
+  for (QLineEdit* edit : fields_) edit->setMinimumWidth(field_width);
   for (int i = 0; i < zv::kReadJobFloats; ++i) {
     const int column = (i / 8) * 2;
     const int row = i % 8;
@@ -87,6 +116,8 @@ CZEVRSDlg::CZEVRSDlg(zv::DirectJobSetup setup, QWidget* parent)
   port_ = new QLineEdit(this);
   port_->setObjectName(QStringLiteral("Port"));
   port_->installEventFilter(this);
+  port_->setMinimumWidth(zv::LineEditWidthFor(
+      *port_, zv::WidestJoined(QFontMetricsF(port_->font()), {zv::DigitTexts(), zv::DigitTexts(), zv::DigitTexts()})));
   progress_ = new QProgressBar(this);
   progress_->setTextVisible(false);
 

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "readers/collector/zevc_dlg.h"
 #include "readers/common/reader_flags.h"
 #include "tests/readers/zevc_rig.h"
+#include "tests/support/text_room.h"
 
 namespace zv::test {
 namespace {
@@ -140,11 +142,7 @@ TEST_F(ZevcDialogTest, ControlsAndTexts) {
   QTableWidget* list = d.list();
   ASSERT_EQ(list->columnCount(), 4);
   const char* headings[4] = {"", "Номер", "Дата", ""};
-  const int widths[4] = {45, 55, 110, 100};
-  for (int c = 0; c < 4; ++c) {
-    EXPECT_EQ(list->horizontalHeaderItem(c)->text(), QString::fromUtf8(headings[c])) << c;
-    EXPECT_EQ(list->columnWidth(c), widths[c]) << c;
-  }
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(list->horizontalHeaderItem(c)->text(), QString::fromUtf8(headings[c])) << c;
   EXPECT_TRUE(list->showGrid());
   EXPECT_FALSE(list->verticalHeader()->isVisible());
   EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -168,6 +166,63 @@ TEST_F(ZevcDialogTest, ControlsAndTexts) {
   QContextMenuEvent menu_event(QContextMenuEvent::Mouse, QPoint(5, 5), d.mapToGlobal(QPoint(5, 5)));
   QApplication::sendEvent(&d, &menu_event);
   EXPECT_EQ(actions, QStringList{"&About ZEVC..."});
+}
+
+TEST_F(ZevcDialogTest, ListRowsHoldEveryTextOfTheirColumnsOnOneLine) {
+  StartWithFiles(2, 3, 0, {0, 1, 2});
+  CZEVC32Dlg& d = Dialog();
+  d.file_list_button()->click();
+  QTableWidget* list = d.list();
+  ASSERT_EQ(list->rowCount(), 3);
+  // Every text each column's format gives: the row numbers, every serial, every
+  // day, month and hour (and every year) of the header's date, "скопирован".
+  std::array<QStringList, 4> texts;
+  for (int n = 1; n <= kCollectorJobEntries; ++n) texts[0] << QStringLiteral(" %1").arg(n);
+  for (int n = 1; n <= 0xFFFE; ++n) texts[1] << QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0'));
+  for (int day = 1; day <= 31; ++day) {
+    for (int month = 1; month <= 12; ++month) {
+      for (int hour = 0; hour <= 23; ++hour) {
+        texts[2] << QString::asprintf("%02d.%02d.2088 %02d:00", day, month, hour);
+      }
+    }
+  }
+  for (int year = 2000; year <= 2099; ++year) texts[2] << QString::asprintf("28.08.%d 20:00", year);
+  texts[3] << QStringLiteral("скопирован");
+  const int design[4] = {45, 55, 110, 100};
+  for (int c = 0; c < 4; ++c) {
+    QString widest_text;
+    int widest = 0;
+    for (const QString& t : texts[static_cast<size_t>(c)]) {
+      const int width = CellTextWidth(*list, t);
+      if (width > widest) std::tie(widest, widest_text) = std::pair(width, t);
+    }
+    const int room = CellTextRoom(*list, list->model()->index(0, c), widest_text);
+    EXPECT_LE(widest, room) << "column " << c;
+    EXPECT_LE(list->horizontalHeader()->sectionSizeHint(c), list->columnWidth(c)) << "heading " << c;
+    // A design width that holds the column's texts stays as it is.
+    EXPECT_GE(list->columnWidth(c), design[c]) << c;
+    const int needed = widest + list->columnWidth(c) - room;
+    if (needed <= design[c] && list->horizontalHeader()->sectionSizeHint(c) <= design[c]) {
+      EXPECT_EQ(list->columnWidth(c), design[c]) << c;
+    }
+  }
+  // The listed texts are among them, and one line of text fills a row.
+  EXPECT_EQ(Text(0, CZEVC32Dlg::kColumnDate), "02.01.2024 03:00");
+  EXPECT_FALSE(list->wordWrap());
+
+  // At the smallest window the list still shows every column beside its
+  // scroll bar, and every control its text.
+  d.resize(1, 1);
+  QCoreApplication::processEvents();
+  int columns = 0;
+  for (int c = 0; c < 4; ++c) columns += list->columnWidth(c);
+  EXPECT_LE(columns, list->viewport()->width());
+  for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (qobject_cast<QAbstractButton*>(w) != nullptr || qobject_cast<QLabel*>(w) != nullptr) {
+      EXPECT_EQ(SizeShortfall(*w), "");
+    }
+  }
+  EXPECT_EQ(LineEditShortfall(*d.port_edit(), QStringLiteral("256")), "");
 }
 
 TEST_F(ZevcDialogTest, FileListFillsTheRows) {

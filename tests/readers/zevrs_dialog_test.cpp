@@ -12,13 +12,16 @@
 #include <QPushButton>
 #include <QKeyEvent>
 #include <QTimer>
+#include <array>
 #include <chrono>
+#include <limits>
 #include <filesystem>
 #include <thread>
 
 #include "readers/common/reader_flags.h"
 #include "readers/rs/zevrs_dlg.h"
 #include "tests/readers/zevrs_rig.h"
+#include "tests/support/text_room.h"
 
 namespace zv::test {
 namespace {
@@ -116,6 +119,62 @@ TEST_F(ZevrsDialogTest, ControlsAndTexts) {
   QContextMenuEvent menu_event(QContextMenuEvent::Mouse, QPoint(5, 5), d.mapToGlobal(QPoint(5, 5)));
   QApplication::sendEvent(&d, &menu_event);
   EXPECT_EQ(actions, QStringList{"&About ZEVRS..."});
+}
+
+TEST_F(ZevrsDialogTest, EveryControlHoldsItsTextsAtTheSmallestWindow) {
+  CZEVRSDlg& d = Dialog();
+  d.resize(1, 1);
+  QCoreApplication::processEvents();
+  ASSERT_LT(d.width(), d.sizeHint().width());
+  for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (qobject_cast<QAbstractButton*>(w) != nullptr || qobject_cast<QLabel*>(w) != nullptr) {
+      EXPECT_EQ(SizeShortfall(*w), "");
+    }
+  }
+  EXPECT_EQ(LineEditShortfall(*d.port_edit(), QStringLiteral("256")), "");
+
+  // The widest texts of each field: values below 10^9, every digit in every
+  // place, and the texts of a record at the ends of what the fields hold.
+  std::array<QStringList, kValueFieldCount> texts;
+  for (char c = '0'; c <= '9'; ++c) {
+    const QChar digit = QLatin1Char(c);
+    for (int i = 0; i < kReadJobFloats; ++i) texts[i] << QString(9, digit) + "." + QString(2, digit);
+    texts[32] << "-" + QString(10, digit);
+    texts[39] << "-" + QString(9, digit) + "." + digit;
+  }
+  for (int day = 1; day <= 31; ++day) {
+    for (int month = 1; month <= 12; ++month) texts[33] << QString::asprintf("%02d.%02d.2088", day, month);
+  }
+  for (int year = 1970; year <= 3000; ++year) texts[33] << QString::asprintf("28.08.%d", year);
+  for (int hour = 0; hour <= 23; ++hour) {
+    for (int minute = 0; minute <= 59; ++minute) texts[34] << QString::asprintf("%02d:%02d:%02d", hour, minute, minute);
+  }
+  for (int n = 0; n <= 0xFFFF; ++n) texts[35] << QString::asprintf("%06d", n);
+  texts[36] << "W4 V3" << "W4 V4";
+  for (int n = 0; n <= 255; ++n) {
+    texts[36] << QString::asprintf("W%d", n);
+    texts[37] << QString::asprintf("%03d", n);
+    texts[38] << QString::asprintf("%02d", n);
+  }
+  ReadJob job;
+  for (int i = 0; i < kReadJobFloats; ++i) ReadJobFloat(job, i) = 999999936.0f;
+  job.serial = 0xFFFF;
+  job.type = 255;
+  job.hours = std::numeric_limits<int>::min();
+  job.device_time = 2145916799;  // 31.12.2037 23:59:59 UTC
+  job.network_address = 255;
+  job.scheme = 255;
+  job.cold_water = -999999936.0f;
+  const auto record = ReadJobTexts(job);
+  for (int i = 0; i < kValueFieldCount; ++i) texts[i] << QString::fromStdString(record[static_cast<size_t>(i)]);
+
+  for (int i = 0; i < kValueFieldCount; ++i) {
+    QString widest;
+    for (const QString& t : texts[i]) {
+      if (LineTextWidth(*d.field(i), t) > LineTextWidth(*d.field(i), widest)) widest = t;
+    }
+    EXPECT_EQ(LineEditShortfall(*d.field(i), widest), "") << i;
+  }
 }
 
 TEST_F(ZevrsDialogTest, LinkEventsChangeProgressAndTitle) {

@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "platform/profile.h"
 #include "platform/str_format.h"
+#include "tests/support/text_room.h"
 #include "tests/viewer/viewer_app_fixture.h"
 #include "viewer/ranges_dlg.h"
 
@@ -146,11 +148,49 @@ TEST_F(PeriodTest, DialogShowsTheFramesPeriodAndItsTexts) {
     EXPECT_EQ(labels, (std::vector<std::string>{"Начало периода:", "Конец периода:"}));
     EXPECT_EQ(d.findChildren<QPushButton*>().size(), 1);  // OK only
     EXPECT_TRUE(d.beginEdit()->calendarPopup());
-    EXPECT_EQ(d.endEdit()->displayFormat(), QLocale().dateFormat(QLocale::LongFormat));
+    EXPECT_EQ(d.endEdit()->displayFormat(), QLocale(QLocale::Russian).dateFormat(QLocale::LongFormat));
     EXPECT_EQ(d.beginEdit()->date(), QDate(2024, 3, 1));
     EXPECT_EQ(d.endEdit()->date(), QDate(2024, 3, 31));
     d.reject();
   }));
+}
+
+// The default locale for one test; the old one comes back at the end.
+class ScopedDefaultLocale {
+ public:
+  explicit ScopedDefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+  ~ScopedDefaultLocale() { QLocale::setDefault(old_); }
+
+ private:
+  QLocale old_;
+};
+
+TEST(PeriodDialogTest, PickersShowEveryAllowedDateInRussianAndWhole) {
+  for (const QLocale& system : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedKingdom)}) {
+    const ScopedDefaultLocale scoped(system);
+    CRanges d;
+    d.show();
+    QCoreApplication::processEvents();
+    for (QDateEdit* picker : {d.beginEdit(), d.endEdit()}) {
+      picker->setDate(QDate(2026, 11, 11));
+      EXPECT_EQ(picker->text().toStdString(), "среда, 11 ноября 2026 г.");
+      const QLineEdit* line = picker->findChild<QLineEdit*>();
+      ASSERT_NE(line, nullptr);
+      QString widest;
+      for (QDate date(2000, 1, 1); date <= QDate(2037, 12, 31); date = date.addDays(1)) {
+        picker->setDate(date);
+        if (zv::test::LineTextWidth(*line, picker->text()) > zv::test::LineTextWidth(*line, widest)) {
+          widest = picker->text();
+        }
+      }
+      EXPECT_EQ(zv::test::LineEditShortfall(*line, widest), "") << system.name().toStdString();
+    }
+    for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (qobject_cast<QAbstractButton*>(w) != nullptr || qobject_cast<QLabel*>(w) != nullptr) {
+        EXPECT_EQ(zv::test::SizeShortfall(*w), "");
+      }
+    }
+  }
 }
 
 TEST_F(PeriodTest, EscapeAndTheCloseBoxChangeNothing) {
