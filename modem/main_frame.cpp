@@ -4,7 +4,9 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -94,6 +96,12 @@ bool CMainFrame::Create() {
     title(document_->title());
   }
   BuildMenus();
+  setWindowIcon(QIcon(QString::fromLatin1(CAboutDlg::kIconResource)));
+  // Qt lays a window out only when it is shown, and the start builds the
+  // view's table (column 1 takes the rest of the grid's width) before that:
+  // the frame's parts take their places at its first size now.
+  ensurePolished();
+  if (layout() != nullptr) layout()->activate();
   return true;
 }
 

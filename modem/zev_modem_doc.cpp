@@ -249,6 +249,9 @@ std::string CZEVModemDoc::AskSaveName() {
   // The name may still get ".gr": the question about replacing a file is asked
   // for the name that is then written.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  // Qt's own dialog, as the open command's: the desktop's would speak the
+  // system's language and lay out its own filter.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front().toStdString();
 }

@@ -99,6 +99,7 @@ bool CZEVModemView::CreateGrid() {
     item.strText = zv::W1251(kHeadings[col]);
     grid_->SetItem(&item);
   }
+  FitHeadingRow();
 
   const zv::Profile profile(zv::kProgramZEVModem);
   const std::string widths = profile.GetString("Settings", "GridColumns", "");
@@ -158,6 +159,17 @@ void CZEVModemView::AddRow(const std::shared_ptr<CNode>& node) {
 void CZEVModemView::SetNodeColumns(int row, const CNode& node) {
   grid_->SetItemText(row, kColNode, NodeTitle(node));
   grid_->SetItemText(row, kColAddress, NodeAddress(node));
+}
+
+// The heading row is made at the default cell's height, one and a half text
+// heights, which can fall short of a text with the margin above and below it.
+// Then it takes the height of its tallest heading's extent (text and margins);
+// a default height that holds them stays.
+void CZEVModemView::FitHeadingRow() {
+  int height = grid_->GetRowHeight(0);
+  for (int col = 0; col < kColumns; ++col)
+    height = std::max(height, grid_->GetTextExtent(0, col, zv::W1251(kHeadings[col])).cy);
+  grid_->SetRowHeight(0, height);
 }
 
 // ---- the row of a node -----------------------------------------------------

@@ -127,6 +127,8 @@ class CZEVModemView : public QWidget, public CGridOwner, public zv::DocumentView
 
  private:
   bool CreateGrid();
+  // Row 0 as high as its texts with their margins need.
+  void FitHeadingRow();
   void AddRow(const std::shared_ptr<CNode>& node);
   void SetNodeColumns(int row, const CNode& node);
   void StartNode(const std::shared_ptr<CNode>& node);

@@ -4,10 +4,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QIcon>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
 
+#include "modem/about_dlg.h"
 #include "modem/main_frame.h"
 #include "modem/modem_settings.h"
 #include "modem/modem_start.h"
@@ -52,6 +54,7 @@ CZEVModemApp::~CZEVModemApp() {
 
 bool CZEVModemApp::InitInstance() {
   QApplication::setApplicationName(QStringLiteral("ZEVModem"));
+  QApplication::setWindowIcon(QIcon(QString::fromLatin1(CAboutDlg::kIconResource)));
   zv::InstallQtTranslation();
 
   const zv::Profile profile = zv::ModemProfile();

@@ -125,7 +125,7 @@ class CTableView : public QWidget, public zv::PrintClient {
   // The show type set by a command: stored in the profile, then the rebuild.
   void SetShowType(int type);
   // The heading rows of a table (one list of texts per row, a column per text):
-  // font, counts, texts in one format.
+  // font, counts, texts in one format. The table before goes whole first.
   bool SetupHeadingRows(const CFont& font, const std::vector<std::vector<std::string>>& rows, UINT format);
   void BuildDataTable();
   void AddFooterRows(int R, int S);

@@ -93,10 +93,12 @@ bool CTableView::SetupHeadingRows(const CFont& font, const std::vector<std::vect
                                   UINT format) {
   CViewerGridCtrl& grid = *m_pGrid;
   grid.SetFont(&font);
-  if (grid.GetFixedRowCount() > 0) {
-    grid.DeleteRow(1);
-    grid.DeleteRow(0);
-  }
+  // The table before goes whole: rows kept over would keep the heights of its
+  // font, and its scroll position would open the new table part-way down (the
+  // bars' upkeep is held while a table is built). The new table starts at its
+  // top, its rows as high as its own font makes them.
+  grid.SetRowCount(0);
+  grid.SetScrollPosition(SB_VERT, 0);
   const int count = static_cast<int>(rows.size());
   const int columns = rows.empty() ? 0 : static_cast<int>(rows[0].size());
   if (!grid.SetRowCount(count) || !grid.SetFixedRowCount(count) || !grid.SetColumnCount(columns)) {

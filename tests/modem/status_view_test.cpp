@@ -3,18 +3,24 @@
 // menus and toolbar, and the poll's report queue.
 
 #include <QAction>
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "grid/gdi_font.h"
 #include "links/poll_flags.h"
+#include "platform/qt/qt_text.h"
 #include "platform/paths.h"
 #include "modem/qt_status_sink.h"
 #include "platform/profile.h"
@@ -210,6 +216,33 @@ TEST_F(FrameTest, ANarrowWindowKeepsTheAutomaticWidth) {
   EXPECT_GT(automatic, 0);
   grid()->AutoSizeColumn(1);
   EXPECT_EQ(grid()->GetColumnWidth(1), automatic);
+}
+
+// The heading row holds its texts in the grid's font with the margin above
+// and below them, in a small and a large font; it is no higher than that needs
+// unless the default row height is.
+TEST_F(FrameTest, TheHeadingRowHoldsItsTextsWithTheirMargins) {
+  const QFont before = QApplication::font();
+  for (int pixels : {12, 15}) {
+    SCOPED_TRACE(pixels);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixels);
+    QApplication::setFont(font);
+    frame_.reset();
+    MakeFrame();
+    const int margin = static_cast<int>(grid()->GetCell(0, 1)->GetMargin());
+    int needed = 0;
+    for (int col = 0; col < grid()->GetColumnCount(); ++col) {
+      const QFontMetrics metrics(zv::LogFontToQFont(*grid()->GetCell(0, col)->GetFont()));
+      needed = std::max(needed, metrics.boundingRect(zv::QFromCp1251(Text(0, col))).height());
+      needed = std::max(needed, metrics.height());
+    }
+    needed += 2 * margin;
+    EXPECT_GE(grid()->GetRowHeight(0), needed);
+    EXPECT_EQ(grid()->GetRowHeight(0), std::max(needed, grid()->GetDefaultCell(false, false)->GetHeight()));
+  }
+  frame_.reset();
+  QApplication::setFont(before);
 }
 
 TEST_F(FrameTest, StoredWidthsSetOnlyTheirColumns) {

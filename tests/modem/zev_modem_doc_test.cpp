@@ -451,17 +451,21 @@ TEST_F(ZevModemDocTest, SaveAsAsksThroughTheFileDialog) {
   doc_.AddNodeFile(dir_.File("00001_A.zev"));
   QStringList filters;
   QString title;
+  bool qt_dialog = false;
   const bool answered = zv::test::AnswerModal<QFileDialog>(
       [&] { EXPECT_TRUE(doc_.SaveAs()); },
       [&](QFileDialog& dialog) {
         title = dialog.windowTitle();
         filters = dialog.nameFilters();
+        // Qt's own dialog, never the desktop's (in the system's language).
+        qt_dialog = dialog.testOption(QFileDialog::DontUseNativeDialog);
         dialog.selectFile(Q(dir_.File("chosen")));
         static_cast<QDialog&>(dialog).accept();  // QFileDialog::accept takes the name
       });
   ASSERT_TRUE(answered);
   EXPECT_EQ(title, U("Сохранить как"));
   EXPECT_EQ(filters, QStringList{U("ZEVModem Files (*.gr)")});
+  EXPECT_TRUE(qt_dialog);
   EXPECT_EQ(doc_.path(), dir_.File("chosen.gr"));
   EXPECT_EQ(zv::test::TempDir::Read(dir_.File("chosen.gr")), zv::GroupFileBytes({dir_.File("00001_A.zev")}));
 }

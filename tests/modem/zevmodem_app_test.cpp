@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QIcon>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "grid/grid_ctrl.h"
+#include "modem/about_dlg.h"
 #include "links/poll_flags.h"
 #include "modem/group_file.h"
 #include "modem/main_frame.h"
@@ -135,6 +138,35 @@ TEST_F(AppTest, StartStoresThePathEntersTheFolderAndShowsAnEmptyGroup) {
   EXPECT_TRUE(channel_->IsAccepting());  // the view has its grid
   EXPECT_TRUE(frame()->MenuAction(CZEVModemDoc::kIdFileOpen)->isEnabled());
   EXPECT_TRUE(hook_.requests().empty());
+}
+
+// The first start without stored widths builds the table before the window
+// is shown: column 1 takes the grid's client width less 390 pixels all the
+// same, and that width is what the exit stores.
+TEST_F(AppTest, AFirstStartGivesColumnOneTheWindowsWidthAndStoresIt) {
+  ASSERT_TRUE(Start());
+  CGridCtrl* grid = frame()->GetActiveView()->grid();
+  const int client = grid->GetClientRect().Width();
+  ASSERT_GT(client, 390);
+  EXPECT_EQ(grid->GetColumnWidth(1), client - 390);
+  frame()->OnAppExit();
+  const std::string stored = zv::Profile(zv::kProgramZEVModem).GetString("Settings", "GridColumns", "");
+  const size_t first = stored.find(';');
+  ASSERT_NE(first, std::string::npos) << stored;
+  EXPECT_EQ(stored.substr(first + 1, stored.find(';', first + 1) - first - 1), std::to_string(client - 390)) << stored;
+}
+
+// The window and every window of the program carry the program icon.
+TEST_F(AppTest, TheFrameAndTheApplicationCarryTheProgramIcon) {
+  ASSERT_TRUE(Start());
+  const QImage icon = QImage(QString::fromLatin1(CAboutDlg::kIconResource)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  ASSERT_FALSE(icon.isNull());
+  auto image = [&](const QIcon& i) {
+    return i.pixmap(icon.size()).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  };
+  EXPECT_TRUE(frame()->testAttribute(Qt::WA_SetWindowIcon));
+  EXPECT_TRUE(image(frame()->windowIcon()) == icon);
+  EXPECT_TRUE(image(QApplication::windowIcon()) == icon);
 }
 
 TEST_F(AppTest, CommandLineFilesOpenInOrderAndAnyFailureEndsTheStart) {

@@ -1,8 +1,15 @@
 // The journal and parameter tables: rows, texts as stored, left alignment and the
-// text font.
+// text font; every table reached from every other.
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QScrollBar>
+#include <map>
 #include <string>
 #include <vector>
+
+#include "grid/gdi_font.h"
+#include "platform/qt/qt_text.h"
 
 #include "tests/viewer/table_view_fixture.h"
 
@@ -96,6 +103,59 @@ TEST_F(TableViewTest, ParameterTable) {
   }
   // The unit of the cold water is degrees with the Cyrillic letter Es.
   EXPECT_EQ(zv::W1251("°С"), "\xB0\xD1");
+}
+
+void Show(CTableView& view, int kind) {
+  switch (kind) {
+    case CTableView::kDaily: view.OnShowDaily(); break;
+    case CTableView::kHourly: view.OnShowHourly(); break;
+    case CTableView::kJournal: view.OnShowJournal(); break;
+    default: view.OnShowParameters(); break;
+  }
+}
+
+// The heights of a table's heading rows.
+std::vector<int> HeadingHeights(const CViewerGridCtrl& grid) {
+  std::vector<int> heights;
+  for (int row = 0; row < grid.GetFixedRowCount(); ++row) heights.push_back(grid.GetRowHeight(row));
+  return heights;
+}
+
+// Every table reached from every other, the one before scrolled to its end:
+// the new table opens at its top, and its heading rows are as high as in a
+// window that showed it first, holding their texts in their own font with the
+// margin above and below.
+TEST_F(TableViewTest, ASwitchedTableStartsAtItsTopWithHeadingRowsOfItsOwnFont) {
+  ASSERT_FALSE(zv::sim::WriteJournalFile(dir.path(), "00012",
+                                         zv::sim::JournalFileBytes(zv::sim::SampleJournal(At(2024, 3, 20, 10), 60)))
+                   .empty());
+  ASSERT_TRUE(Open(Hours(At(2024, 2, 29, 23), At(2024, 4, 1, 0)), At(2024, 3, 1), At(2024, 3, 31)));
+  const int kinds[] = {CTableView::kDaily, CTableView::kHourly, CTableView::kJournal, CTableView::kParameters};
+  std::map<int, std::vector<int>> first;
+  for (int kind : kinds) first[kind] = HeadingHeights(*NewView(kind).GetGrid());
+
+  CTableView& view = NewView(CTableView::kDaily);
+  view.resize(1000, 160);  // the parameters too need a scroll bar
+  QApplication::processEvents();
+  CViewerGridCtrl& grid = *view.GetGrid();
+  for (int from : kinds)
+    for (int to : kinds) {
+      if (from == to) continue;
+      SCOPED_TRACE(std::to_string(from) + " to " + std::to_string(to));
+      Show(view, from);
+      grid.SetScrollPosition(SB_VERT, grid.verticalScrollBar()->maximum());
+      ASSERT_GT(grid.GetScrollPosition(SB_VERT), 0);
+      Show(view, to);
+      EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 0);
+      EXPECT_EQ(HeadingHeights(grid), first[to]);
+      for (int row = 0; row < grid.GetFixedRowCount(); ++row)
+        for (int col = 0; col < grid.GetColumnCount(); ++col) {
+          const CGridCellBase* cell = grid.GetCell(row, col);
+          const QFontMetrics metrics(zv::LogFontToQFont(*cell->GetFont()));
+          const int text = std::max(metrics.height(), metrics.boundingRect(zv::QFromCp1251(cell->GetText())).height());
+          EXPECT_GE(grid.GetRowHeight(row), text + 2 * static_cast<int>(cell->GetMargin())) << row << "," << col;
+        }
+    }
 }
 
 }  // namespace
