@@ -15,9 +15,9 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <string>
 #include <algorithm>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "platform/profile.h"
