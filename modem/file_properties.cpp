@@ -10,10 +10,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <string>
 
 #include "modem/dialog_exchange.h"
+#include "platform/ini_file.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/settings_message.h"
 
 namespace {
 
@@ -128,15 +131,27 @@ void CFileProperties::OnOK() {
   if (!zv::ReadIntEdit(port_modem_, &port_modem) || !zv::ReadIntEdit(port_gsm_, &port_gsm) ||
       !zv::ReadIntEdit(max_tries_, &max_tries))
     return;
+  // The nine values in this order, in one write: either all are stored or,
+  // with the message, none, and the dialog stays open.
   const zv::Profile profile(zv::kProgramZEVModem);
-  profile.WriteInt(kSection, "PortGsmodem", port_gsm);
-  profile.WriteInt(kSection, "PortModem", port_modem);
-  profile.WriteInt(kSection, "MaxTrys", max_tries);
-  profile.WriteInt(kSection, "AutoStart", auto_start_->isChecked() ? 1 : 0);
-  profile.WriteInt(kSection, "DataTransfer", data_transfer_->isChecked() ? 1 : 0);
-  profile.WriteInt(kSection, "ArchiveSave", archive_save_->isChecked() ? 1 : 0);
-  profile.WriteString(kSection, "ModemInit", zv::QToCp1251(modem_init_->text()));
-  profile.WriteString(kSection, "GsmodemInit", zv::QToCp1251(gsm_init_->text()));
-  profile.WriteInt(kSection, "ModemDialByTone", dial_->checkedId());
+  auto number = [](int v) { return std::to_string(v); };
+  std::string error;
+  const bool stored = profile.Update(
+      [&](zv::IniFile& ini) {
+        ini.Set(kSection, "PortGsmodem", number(port_gsm));
+        ini.Set(kSection, "PortModem", number(port_modem));
+        ini.Set(kSection, "MaxTrys", number(max_tries));
+        ini.Set(kSection, "AutoStart", number(auto_start_->isChecked() ? 1 : 0));
+        ini.Set(kSection, "DataTransfer", number(data_transfer_->isChecked() ? 1 : 0));
+        ini.Set(kSection, "ArchiveSave", number(archive_save_->isChecked() ? 1 : 0));
+        ini.Set(kSection, "ModemInit", zv::QToCp1251(modem_init_->text()));
+        ini.Set(kSection, "GsmodemInit", zv::QToCp1251(gsm_init_->text()));
+        ini.Set(kSection, "ModemDialByTone", number(dial_->checkedId()));
+      },
+      &error);
+  if (!stored) {
+    zv::ReportSettingsNotSaved(profile, error, this);
+    return;
+  }
   accept();
 }

@@ -25,7 +25,8 @@ class CFileProperties : public QDialog {
 
   int DoModal();
   void OnInitDialog();
-  // Checks the numbers, writes the nine values, closes with OK.
+  // Checks the numbers, writes the nine values, closes with OK; a write that
+  // fails is reported and keeps the dialog open.
   void OnOK();
 
   QWidget* Control(int id) const;

@@ -147,17 +147,20 @@ DateStamp CountedLineStamp(std::string_view line, const DateStamp& current) {
 }
 
 bool LoadNodeFile(const std::string& path, CNode& node, int* error) {
+  // O_NONBLOCK: opening a FIFO never waits for a writer; fstat then refuses
+  // whatever is not a regular file (reads of a regular file ignore the flag).
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     if (error) *error = errno;
     return false;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const int e = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+  const bool stated = ::fstat(fd, &st) == 0;
+  if (!stated || !S_ISREG(st.st_mode)) {
+    const int e = !stated ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     ::close(fd);
     if (error) *error = e;
     return false;

@@ -88,6 +88,7 @@ bool CSharedMemory::OpenExistingMutex() {
   for (int attempt = 0; attempt < 16; ++attempt) {
     int fd = ::open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return false;
+    if (before_lock_) before_lock_();
     int r;
     do {
       r = ::flock(fd, LOCK_EX | LOCK_NB);

@@ -129,6 +129,9 @@ class CSharedMemory {
   void Close();
 
   void SetTiming(const zv::ChannelTiming& timing) { timing_ = timing; }
+  // For tests of a start that races a closing instance: runs in
+  // OpenExistingMutex after each open of the lock file, before its flock.
+  void SetBeforeLockHook(std::function<void()> hook) { before_lock_ = std::move(hook); }
   const std::string& LockPath() const { return lock_path_; }
   const std::string& SocketPath() const { return socket_path_; }
 
@@ -145,4 +148,5 @@ class CSharedMemory {
   bool stopped_ = false;
   std::vector<std::uint8_t> view_;
   std::unique_ptr<zv::ChannelReader> reader_;
+  std::function<void()> before_lock_;
 };

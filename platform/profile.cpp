@@ -2,13 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 
 #include "platform/ascii.h"
+#include "platform/atomic_file.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 
@@ -28,8 +31,10 @@ class ProfileFileLock {
  public:
   explicit ProfileFileLock(const std::string& ini_path)
       : fd_(::open((ini_path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    if (fd_ < 0) error_ = errno;
     while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
       if (errno == EINTR) continue;
+      error_ = errno;
       ::close(fd_);
       fd_ = -1;
     }
@@ -41,10 +46,29 @@ class ProfileFileLock {
   ProfileFileLock& operator=(const ProfileFileLock&) = delete;
 
   bool held() const { return fd_ >= 0; }
+  int error() const { return error_; }  // errno value when not held
 
  private:
   int fd_;
+  int error_ = 0;
 };
+
+// Whether the user may replace the profile at `path`: a missing file may be
+// made. The mode bits count for the file's owner even where the system would
+// let the write through (the superuser), so a profile made read-only stays as
+// it is; access() adds the other users' bits, ACLs and read-only mounts.
+int CheckMayReplace(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+  if (st.st_uid == ::geteuid() && (st.st_mode & S_IWUSR) == 0) return EACCES;
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+  return 0;
+}
+
+bool Fail(std::string* error, int why) {
+  if (error) *error = std::strerror(why != 0 ? why : EIO);
+  return false;
+}
 
 }  // namespace
 
@@ -88,27 +112,36 @@ std::string Profile::GetString(std::string_view section, std::string_view name,
   return v ? *v : std::string(def);
 }
 
-bool Profile::WriteString(std::string_view section, std::string_view name,
-                          std::string_view value) const {
-  return Update([&](IniFile& ini) { ini.Set(section, name, value); });
+bool Profile::WriteString(std::string_view section, std::string_view name, std::string_view value,
+                          std::string* error) const {
+  return Update([&](IniFile& ini) { ini.Set(section, name, value); }, error);
 }
 
-bool Profile::Update(const std::function<void(IniFile&)>& change) const {
+bool Profile::Update(const std::function<void(IniFile&)>& change, std::string* error) const {
   std::lock_guard<std::mutex> lock(ProfileMutex());
-  if (!EnsureDirectories(ConfigDir())) return false;
+  if (error) error->clear();
+  errno = 0;
+  if (!EnsureDirectories(ConfigDir())) return Fail(error, errno);
   const std::string path = Path();
   const ProfileFileLock file_lock(path);
-  if (!file_lock.held()) return false;
+  if (!file_lock.held()) return Fail(error, file_lock.error());
   // Only a missing file counts as empty: a file that is there but cannot be
   // read is left alone rather than replaced by one holding only this value.
   IniFile ini;
-  if (!ini.LoadForUpdate(path)) return false;
+  int why = 0;
+  if (!ini.LoadForUpdate(path, &why)) return Fail(error, why);
+  if ((why = CheckMayReplace(path)) != 0) return Fail(error, why);
   change(ini);
-  return ini.Save(path);
+  std::string save_error;
+  if (!WriteFileAtomically(path, ini.Text(), &save_error)) {
+    if (error) *error = save_error;
+    return false;
+  }
+  return true;
 }
 
-bool Profile::WriteInt(std::string_view section, std::string_view name, int value) const {
-  return WriteString(section, name, std::to_string(value));
+bool Profile::WriteInt(std::string_view section, std::string_view name, int value, std::string* error) const {
+  return WriteString(section, name, std::to_string(value), error);
 }
 
 }  // namespace zv

@@ -43,12 +43,18 @@ class Profile {
                         std::string_view def) const;
   bool Has(std::string_view section, std::string_view name) const;
 
-  bool WriteInt(std::string_view section, std::string_view name, int value) const;
-  bool WriteString(std::string_view section, std::string_view name, std::string_view value) const;
+  // False, with the file untouched, when the value cannot be stored; the
+  // reason (the system's text) then goes to `error` when one is given. A file
+  // that its user may not write by its mode bits (a read-only 0444 profile)
+  // is not replaced, whoever runs the program.
+  bool WriteInt(std::string_view section, std::string_view name, int value,
+                std::string* error = nullptr) const;
+  bool WriteString(std::string_view section, std::string_view name, std::string_view value,
+                   std::string* error = nullptr) const;
   // Several values changed in one write (one lock, one replacement of the
   // file): `change` gets the file's document as read under the lock and may
   // set and remove values. False, with the file untouched, as for WriteString.
-  bool Update(const std::function<void(IniFile&)>& change) const;
+  bool Update(const std::function<void(IniFile&)>& change, std::string* error = nullptr) const;
 
  private:
   std::string program_;

@@ -1,6 +1,9 @@
 #include "platform/text_lines.h"
 
+#include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -36,12 +39,44 @@ ScopedLineReadFault::~ScopedLineReadFault() {
   g_fault.reset();
 }
 
+int OpenRegularFileForReading(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return -1;
+  struct stat st {};
+  int error = 0;
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  } else {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) error = errno;
+  }
+  if (error != 0) {
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
 TextLineReader::~TextLineReader() { Close(); }
 
 bool TextLineReader::Open(const std::string& path) {
   Close();
   failed_ = false;
-  file_ = std::fopen(path.c_str(), "rbe");
+  const int fd = OpenRegularFileForReading(path);
+  if (fd >= 0) {
+    file_ = ::fdopen(fd, "rb");
+    if (file_ == nullptr) {
+      const int error = errno;
+      ::close(fd);
+      errno = error;
+    }
+  }
   lines_before_fault_ = file_ != nullptr ? LinesBeforeFault(path) : -1;
   return file_ != nullptr;
 }
@@ -127,9 +162,12 @@ bool TextLineWriter::Close() {
 bool ReadWholeFile(const std::string& path, std::string& bytes, int* error) {
   bytes.clear();
   if (error) *error = 0;
-  std::FILE* f = std::fopen(path.c_str(), "rbe");
+  const int fd = OpenRegularFileForReading(path);
+  std::FILE* f = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
   if (!f) {
-    if (error) *error = errno;
+    const int why = errno;
+    if (fd >= 0) ::close(fd);
+    if (error) *error = why;
     return false;
   }
   char buf[65536];

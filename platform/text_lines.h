@@ -61,6 +61,14 @@ class TextLineWriter {
   bool failed_ = false;
 };
 
+// Opens a file the user named for reading, only when it is a regular file:
+// the open itself never waits (a FIFO or a device named as a node file would
+// hold it for ever), and what fstat does not call a regular file is refused
+// (errno EISDIR for a folder, EINVAL for anything else). The descriptor
+// (O_CLOEXEC) reads blocking as usual; -1 with errno set on failure. The
+// readers below open through it.
+int OpenRegularFileForReading(const std::string& path);
+
 // Reads a whole file; false when it cannot be opened or read, with the reason
 // (an errno value) in `error` when one is given (0 after a good read).
 bool ReadWholeFile(const std::string& path, std::string& bytes, int* error = nullptr);

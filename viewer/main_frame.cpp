@@ -16,9 +16,12 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
+#include "platform/ini_file.h"
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
+#include "platform/qt/settings_message.h"
 #include "viewer/child_frame.h"
 #include "viewer/program_icon.h"
 #include "viewer/ranges_dlg.h"
@@ -145,9 +148,19 @@ void CMainFrame::OnViewPeriod() {
                     zv::MessageIcon::kError, zv::MessageButtons::kOk, this);
     return;
   }
+  // Both dates in one write; a period that cannot be stored is not taken.
   const zv::Profile profile(zv::kProgramZEVView);
-  profile.WriteInt(kPoperties, kDateBegin, Low32(dialog.m_begin));
-  profile.WriteInt(kPoperties, kDateEnd, Low32(dialog.m_end));
+  std::string error;
+  const bool stored = profile.Update(
+      [&](zv::IniFile& ini) {
+        ini.Set(kPoperties, kDateBegin, std::to_string(Low32(dialog.m_begin)));
+        ini.Set(kPoperties, kDateEnd, std::to_string(Low32(dialog.m_end)));
+      },
+      &error);
+  if (!stored) {
+    zv::ReportSettingsNotSaved(profile, error, this);
+    return;
+  }
   m_begin = StampOf(dialog.m_begin);
   m_end = StampOf(dialog.m_end);
   UpdatePeriodPane();

@@ -19,10 +19,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
+#include "platform/qt/settings_message.h"
 #include "platform/qt/text_fit.h"
 #include "readers/collector/collector_link.h"
 #include "readers/collector/file_list.h"
@@ -34,6 +36,16 @@ constexpr const char* kSection = "Properties";
 constexpr const char* kDateFormat = "dd.MM.yyyy hh:00";
 
 zv::Profile Settings() { return zv::Profile(zv::kProgramZEVC); }
+
+// Stores a check box's value at once; one that cannot be stored is reported and
+// the box shows the stored value again.
+void StoreCheckBox(QCheckBox* box, const char* name, QWidget* parent) {
+  const zv::Profile profile = Settings();
+  std::string error;
+  if (profile.WriteInt(kSection, name, box->isChecked() ? 1 : 0, &error)) return;
+  box->setChecked(profile.GetInt(kSection, name, 1) != 0);
+  zv::ReportSettingsNotSaved(profile, error, parent);
+}
 
 // Our own icon: a dial with the letter C.
 QIcon ProgramIcon() {
@@ -213,12 +225,9 @@ CZEVC32Dlg::CZEVC32Dlg(zv::CollectorJobSetup setup, QWidget* parent)
   connect(copy_selected_, &QPushButton::clicked, this, &CZEVC32Dlg::OnCopySelected);
   connect(clear_, &QPushButton::clicked, this, &CZEVC32Dlg::OnClearCollector);
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this, &CZEVC32Dlg::OnHeaderClick);
-  connect(data_transfer_, &QCheckBox::clicked, this,
-          [](bool on) { Settings().WriteInt(kSection, "DataTransfer", on ? 1 : 0); });
-  connect(archive_save_, &QCheckBox::clicked, this,
-          [](bool on) { Settings().WriteInt(kSection, "ArchiveSave", on ? 1 : 0); });
-  connect(show_deleted_, &QCheckBox::clicked, this,
-          [](bool on) { Settings().WriteInt(kSection, "ShowDeleted", on ? 1 : 0); });
+  connect(data_transfer_, &QCheckBox::clicked, this, [this] { StoreCheckBox(data_transfer_, "DataTransfer", this); });
+  connect(archive_save_, &QCheckBox::clicked, this, [this] { StoreCheckBox(archive_save_, "ArchiveSave", this); });
+  connect(show_deleted_, &QCheckBox::clicked, this, [this] { StoreCheckBox(show_deleted_, "ShowDeleted", this); });
 }
 
 CZEVC32Dlg::~CZEVC32Dlg() {
@@ -256,7 +265,20 @@ void CZEVC32Dlg::contextMenuEvent(QContextMenuEvent* e) {
   menu.exec(e->globalPos());
 }
 
-void CZEVC32Dlg::StorePort() { Settings().WriteString(kSection, "Port", port_->text().toStdString()); }
+bool CZEVC32Dlg::StorePort() {
+  const zv::Profile profile = Settings();
+  const std::string port = port_->text().toStdString();
+  // The port the links would open anyway needs no write, so a profile that
+  // cannot be written still lets the device be read on it.
+  if (profile.GetString(kSection, "Port", "1") == port) return true;
+  std::string error;
+  if (profile.WriteString(kSection, "Port", port, &error)) return true;
+  // The field shows the stored port again before the box takes the focus
+  // (whose focus change comes back here with nothing left to store).
+  port_->setText(QString::fromStdString(profile.GetString(kSection, "Port", "1")));
+  zv::ReportSettingsNotSaved(profile, error, this);
+  return false;
+}
 
 void CZEVC32Dlg::ZeroJobTable() { job_.entries.fill(0); }
 
@@ -266,7 +288,7 @@ void CZEVC32Dlg::EnableButtons(bool on) {
 
 void CZEVC32Dlg::OnFileList() {
   if (!g_bIdle.load() || g_bStop.load() || listing_) return;
-  StorePort();
+  if (!StorePort()) return;
   list_->setRowCount(0);
   const WaitCursor wait_cursor;
   listing_ = true;
@@ -322,7 +344,7 @@ void CZEVC32Dlg::OnFileList() {
 }
 
 void CZEVC32Dlg::OnCopyAllNew() {
-  StorePort();
+  if (!StorePort()) return;
   ZeroJobTable();
   OnFileList();
   if (close_pending_) return;  // closed during the walk
@@ -341,7 +363,7 @@ void CZEVC32Dlg::OnCopyAllNew() {
 }
 
 void CZEVC32Dlg::OnCopySelected() {
-  StorePort();
+  if (!StorePort()) return;
   ZeroJobTable();
   if (!g_bIdle.load() || g_bStop.load() || listing_) return;
   bool any = false;
@@ -359,7 +381,7 @@ void CZEVC32Dlg::OnCopySelected() {
 }
 
 void CZEVC32Dlg::OnClearCollector() {
-  StorePort();
+  if (!StorePort()) return;
   setWindowTitle(QStringLiteral("ZEVC - Очистка считывателя"));
   clear_timer_.start(std::chrono::duration_cast<std::chrono::milliseconds>(setup_.clear_wait));
 }

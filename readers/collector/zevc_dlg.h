@@ -109,7 +109,10 @@ class CZEVC32Dlg : public QDialog {
   void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
-  void StorePort();
+  // Writes the port field to the profile unless it holds that port already;
+  // false, with the message and the stored port back in the field, when the
+  // write fails.
+  bool StorePort();
   void ZeroJobTable();
   bool StartJob(int kind);
   void StartClearJob();

@@ -13,9 +13,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <string>
 
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
+#include "platform/qt/settings_message.h"
 #include "platform/qt/text_fit.h"
 #include "readers/common/reader_flags.h"
 
@@ -24,6 +26,16 @@ namespace {
 constexpr const char* kSection = "Properties";
 
 zv::Profile Settings() { return zv::Profile(zv::kProgramZEVRS); }
+
+// Stores a check box's value at once; one that cannot be stored is reported and
+// the box shows the stored value again.
+void StoreCheckBox(QCheckBox* box, const char* name, QWidget* parent) {
+  const zv::Profile profile = Settings();
+  std::string error;
+  if (profile.WriteInt(kSection, name, box->isChecked() ? 1 : 0, &error)) return;
+  box->setChecked(profile.GetInt(kSection, name, 1) != 0);
+  zv::ReportSettingsNotSaved(profile, error, parent);
+}
 
 // The labels of the fields after the 32 values.
 const char* const kOtherLabels[8] = {"Наработка, час", "Дата / время", nullptr, "Серийный номер",
@@ -140,10 +152,8 @@ CZEVRSDlg::CZEVRSDlg(zv::DirectJobSetup setup, QWidget* parent)
 
   connect(current_button_, &QPushButton::clicked, this, &CZEVRSDlg::OnReadCurrent);
   connect(hourly_button_, &QPushButton::clicked, this, &CZEVRSDlg::OnReadHourly);
-  connect(data_transfer_, &QCheckBox::clicked, this,
-          [](bool on) { Settings().WriteInt(kSection, "DataTransfer", on ? 1 : 0); });
-  connect(archive_save_, &QCheckBox::clicked, this,
-          [](bool on) { Settings().WriteInt(kSection, "ArchiveSave", on ? 1 : 0); });
+  connect(data_transfer_, &QCheckBox::clicked, this, [this] { StoreCheckBox(data_transfer_, "DataTransfer", this); });
+  connect(archive_save_, &QCheckBox::clicked, this, [this] { StoreCheckBox(archive_save_, "ArchiveSave", this); });
 }
 
 CZEVRSDlg::~CZEVRSDlg() {
@@ -172,13 +182,26 @@ void CZEVRSDlg::contextMenuEvent(QContextMenuEvent* e) {
   menu.exec(e->globalPos());
 }
 
-void CZEVRSDlg::StorePort() { Settings().WriteString(kSection, "Port", port_->text().toStdString()); }
+bool CZEVRSDlg::StorePort() {
+  const zv::Profile profile = Settings();
+  const std::string port = port_->text().toStdString();
+  // The port the links would open anyway needs no write, so a profile that
+  // cannot be written still lets the device be read on it.
+  if (profile.GetString(kSection, "Port", "1") == port) return true;
+  std::string error;
+  if (profile.WriteString(kSection, "Port", port, &error)) return true;
+  // The field shows the stored port again before the box takes the focus
+  // (whose focus change comes back here with nothing left to store).
+  port_->setText(QString::fromStdString(profile.GetString(kSection, "Port", "1")));
+  zv::ReportSettingsNotSaved(profile, error, this);
+  return false;
+}
 
 void CZEVRSDlg::OnReadCurrent() { StartJob(zv::kJobCurrent); }
 void CZEVRSDlg::OnReadHourly() { StartJob(zv::kJobHourly); }
 
 void CZEVRSDlg::StartJob(int kind) {
-  StorePort();
+  if (!StorePort()) return;
   if (!g_bIdle.load() || g_bStop.load()) return;
   zv::ReadJob job = job_;
   job.job = kind;

@@ -81,7 +81,10 @@ class CZEVRSDlg : public QDialog {
 
  private:
   void StartJob(int job);
-  void StorePort();
+  // Writes the port field to the profile unless it holds that port already;
+  // false, with the message and the stored port back in the field, when the
+  // write fails.
+  bool StorePort();
   void ShowValues(const zv::ReadJob& job);
   void OnReaderEvent(const zv::ReaderEvent& e);
 

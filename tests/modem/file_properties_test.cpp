@@ -12,11 +12,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "modem/file_properties.h"
 #include "platform/cp1251.h"
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
+#include "tests/support/temp_dir.h"
 #include "tests/viewer/modal_answer.h"
 
 namespace {
@@ -122,6 +124,33 @@ TEST_F(FilePropertiesTest, NineValuesWrittenInOrderAndReadBack) {
   EXPECT_FALSE(checked(1008));
   EXPECT_TRUE(checked(1050));
   EXPECT_FALSE(checked(1051));
+}
+
+// Settings that cannot be stored (a read-only profile) are reported with the
+// settings file; the dialog stays open and the profile as it was.
+TEST_F(FilePropertiesTest, AFailedWriteIsReportedAndKeepsTheDialogOpen) {
+  ASSERT_TRUE(profile_.WriteInt("Settings", "MaxTrys", 5));
+  const std::string before = zv::test::TempDir::Read(profile_.Path());
+  ASSERT_EQ(::chmod(profile_.Path().c_str(), 0444), 0);
+  Open();
+  Edit(1000)->setText("7");
+  dlg_.OnOK();
+  EXPECT_TRUE(dlg_.isVisible());
+  EXPECT_NE(dlg_.result(), QDialog::Accepted);
+  ASSERT_EQ(messages_.requests().size(), 1u);
+  EXPECT_TRUE(messages_.requests()[0].text.startsWith(U("Не удается сохранить настройки в файле ") +
+                                                      QString::fromStdString(profile_.Path()) + ".\n"))
+      << messages_.requests()[0].text.toStdString();
+  EXPECT_EQ(messages_.requests()[0].icon, zv::MessageIcon::kWarning);
+  EXPECT_EQ(zv::test::TempDir::Read(profile_.Path()), before);
+
+  // Stored once the file may be written again.
+  ASSERT_EQ(::chmod(profile_.Path().c_str(), 0644), 0);
+  messages_.Clear();
+  dlg_.OnOK();
+  EXPECT_EQ(dlg_.result(), QDialog::Accepted);
+  EXPECT_TRUE(messages_.requests().empty());
+  EXPECT_EQ(profile_.GetInt("Settings", "PortModem", 0), 7);
 }
 
 // Esc and the close box cancel: nothing is written.

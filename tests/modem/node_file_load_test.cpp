@@ -19,6 +19,7 @@
 #include "platform/cp1251.h"
 #include "platform/text_lines.h"
 #include "tests/sim/node_file_generator.h"
+#include "tests/support/fifo_watchdog.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -132,8 +133,11 @@ TEST(NodeFileLoad, FilesThatDoNotOpenLeaveTheNodeAlone) {
   // A file that opens but whose every read fails (EIO).
   const std::string unreadable = dir.File("unreadable.zev");
   ASSERT_EQ(::symlink("/proc/self/mem", unreadable.c_str()), 0);
+  // A FIFO is refused without waiting for a writer.
+  const zv::test::FifoWatchdog fifo(dir.File("fifo.zev"));
+  ASSERT_TRUE(fifo.made());
   for (const Case& c : {Case{dir.File("missing.zev"), ENOENT}, Case{dir.path(), EISDIR},
-                        Case{dir.File("missing/x.zev"), ENOENT}, Case{unreadable, EIO}}) {
+                        Case{dir.File("missing/x.zev"), ENOENT}, Case{unreadable, EIO}, Case{fifo.path(), EINVAL}}) {
     SCOPED_TRACE(c.path);
     CNode node;
     node.path = "before";
@@ -143,6 +147,7 @@ TEST(NodeFileLoad, FilesThatDoNotOpenLeaveTheNodeAlone) {
     EXPECT_EQ(node.path, "before");
     EXPECT_EQ(node.status, 0);
   }
+  EXPECT_FALSE(fifo.ReaderWasStuck());
 }
 
 }  // namespace

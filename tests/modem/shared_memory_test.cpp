@@ -217,6 +217,27 @@ TEST(SharedMemory, SecondObjectSeesTheLockUntilTheFirstCloses) {
   EXPECT_TRUE(third.HoldsMutex());
 }
 
+// A start that opened the lock file just before the running instance removed
+// it and ended may then lock that file, which no longer has the name: that
+// lock does not count, the start takes the file under the name, and a start
+// after it finds the instance running (one workstation per modem port).
+TEST(SharedMemory, LockOfAFileThatLostItsNameDoesNotCount) {
+  CSharedMemory closing;
+  ASSERT_FALSE(closing.OpenExistingMutex());
+  CSharedMemory start;
+  int opens = 0;
+  start.SetBeforeLockHook([&] {
+    if (++opens == 1) closing.Close();  // removes the file, then unlocks it
+  });
+  EXPECT_FALSE(start.OpenExistingMutex());
+  EXPECT_TRUE(start.HoldsMutex());
+  EXPECT_EQ(opens, 2);
+  EXPECT_TRUE(Exists(start.LockPath()));
+  CSharedMemory next;
+  EXPECT_TRUE(next.OpenExistingMutex());
+  EXPECT_FALSE(next.HoldsMutex());
+}
+
 TEST(SharedMemory, LaterStartsHandTheirPathsOverInOrder) {
   FirstInstance first;
   std::future<bool> later = LaterStart({"/g/one.zev", "/g/two.zev"});

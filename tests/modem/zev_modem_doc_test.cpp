@@ -20,6 +20,7 @@
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
 #include "tests/sim/node_file_generator.h"
+#include "tests/support/fifo_watchdog.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 #include "tests/viewer/modal_answer.h"
@@ -213,6 +214,37 @@ TEST_F(ZevModemDocTest, OpenStepByExtension) {
     EXPECT_EQ(DocPaths(), std::vector<std::string>{a});
     EXPECT_EQ(doc_.path(), group);
   }
+}
+
+// A FIFO is never waited on: opened as a node or group file it does not open,
+// and as a group entry it counts as missing.
+TEST_F(ZevModemDocTest, FifoIsRefusedAtOnce) {
+  const std::string a = NodeFile(dir_.path(), "00001", "A");
+  const zv::test::FifoWatchdog node_fifo(dir_.File("00002_B.zev"));
+  const zv::test::FifoWatchdog group_fifo(dir_.File("fifo.gr"));
+  ASSERT_TRUE(node_fifo.made() && group_fifo.made());
+  const std::string group = Group("g.gr", {node_fifo.path(), a});
+  const std::string original = zv::test::TempDir::Read(group);
+
+  ASSERT_TRUE(doc_.Open(group));
+  EXPECT_TRUE(messages_.requests().empty());
+  EXPECT_EQ(DocPaths(), (std::vector<std::string>{node_fifo.path(), a}));
+  EXPECT_EQ(doc_.nodes()[0]->status, zv::node_status::kFileNotFound);
+  EXPECT_EQ(doc_.nodes()[0]->header.GetString("N"), zv::LocalPathToCp1251(node_fifo.path()));
+  EXPECT_EQ(doc_.nodes()[1]->status, zv::node_status::kQueued);
+  ASSERT_TRUE(doc_.Save());
+  EXPECT_EQ(zv::test::TempDir::Read(group), original);
+
+  for (const std::string& fifo : {node_fifo.path(), group_fifo.path()}) {
+    SCOPED_TRACE(fifo);
+    messages_.Clear();
+    EXPECT_FALSE(doc_.Open(fifo));
+    EXPECT_EQ(messages_.texts(), std::vector<QString>{U("Не удается открыть файл %1.").arg(Q(fifo))});
+    EXPECT_EQ(doc_.NodeCount(), 2u);
+    EXPECT_EQ(doc_.path(), group);
+  }
+  EXPECT_FALSE(node_fifo.ReaderWasStuck());
+  EXPECT_FALSE(group_fifo.ReaderWasStuck());
 }
 
 TEST_F(ZevModemDocTest, NewEmptiesTheGroupWithoutAsking) {

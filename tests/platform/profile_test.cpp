@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,37 @@ TEST(Profile, AWriteFailsWhenTheFileCannotBeRead) {
   ASSERT_EQ(::unlink(p.Path().c_str()), 0);
   EXPECT_TRUE(p.WriteInt("Settings", "PortGsmodem", 2));
   EXPECT_EQ(zv::test::TempDir::Read(p.Path()), "[Settings]\nPortGsmodem=2\n");
+}
+
+// A profile without its owner's write permission is not replaced through the
+// temporary file and the rename (not even by the superuser): the write fails
+// with the reason, the file and its mode stay. A failed write always says why.
+TEST(Profile, AReadOnlyFileIsNotReplacedAndFailuresSayWhy) {
+  const zv::Profile p(zv::kProgramZEVModem);
+  ASSERT_TRUE(p.WriteInt("Settings", "MaxTrys", 5));
+  const std::string text = zv::test::TempDir::Read(p.Path());
+  ASSERT_EQ(::chmod(p.Path().c_str(), 0444), 0);
+  std::string error;
+  EXPECT_FALSE(p.WriteInt("Settings", "PortModem", 3, &error));
+  EXPECT_EQ(error, std::strerror(EACCES));
+  EXPECT_FALSE(p.WriteString("Settings", "ModemInit", "AT", &error));
+  EXPECT_FALSE(p.Update([](zv::IniFile& ini) { ini.Set("Settings", "PortModem", "3"); }, &error));
+  EXPECT_EQ(zv::test::TempDir::Read(p.Path()), text);
+  struct stat st {};
+  ASSERT_EQ(::stat(p.Path().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+
+  ASSERT_EQ(::chmod(p.Path().c_str(), 0644), 0);
+  EXPECT_TRUE(p.WriteInt("Settings", "PortModem", 3, &error));
+  EXPECT_TRUE(error.empty());
+  EXPECT_EQ(p.GetInt("Settings", "PortModem", 0), 3);
+
+  // A folder where the file should be.
+  ASSERT_EQ(::unlink(p.Path().c_str()), 0);
+  ASSERT_EQ(::mkdir(p.Path().c_str(), 0755), 0);
+  EXPECT_FALSE(p.WriteInt("Settings", "PortModem", 4, &error));
+  EXPECT_EQ(error, std::strerror(EISDIR));
+  ASSERT_EQ(::rmdir(p.Path().c_str()), 0);
 }
 
 // Two programs writing settings of one profile at the same time keep every

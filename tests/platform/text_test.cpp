@@ -3,8 +3,13 @@
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
 #include "platform/text_lines.h"
+#include "tests/support/fifo_watchdog.h"
 #include "tests/support/temp_dir.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -62,6 +67,40 @@ TEST(TextLines, LongLineAndMissingFile) {
   zv::TextLineReader missing(dir.File("none"));
   EXPECT_FALSE(missing.IsOpen());
   EXPECT_FALSE(missing.Next(line));
+}
+
+// A FIFO or a folder named as a file is refused at once, never waited on;
+// a regular file reads as ever.
+TEST(TextLines, OnlyRegularFilesAreOpenedForReading) {
+  zv::test::TempDir dir;
+  zv::test::FifoWatchdog fifo(dir.File("fifo.zev"));
+  ASSERT_TRUE(fifo.made());
+  for (const auto& [path, why] : {std::pair{fifo.path(), EINVAL}, std::pair{dir.path(), EISDIR}}) {
+    SCOPED_TRACE(path);
+    errno = 0;
+    zv::TextLineReader r(path);
+    EXPECT_FALSE(r.IsOpen());
+    EXPECT_EQ(errno, why);
+    std::string bytes = "old";
+    int error = 0;
+    EXPECT_FALSE(zv::ReadWholeFile(path, bytes, &error));
+    EXPECT_EQ(error, why);
+    EXPECT_TRUE(bytes.empty());
+    errno = 0;
+    EXPECT_EQ(zv::OpenRegularFileForReading(path), -1);
+    EXPECT_EQ(errno, why);
+  }
+  EXPECT_FALSE(fifo.ReaderWasStuck());
+
+  const std::string file = dir.Write("a.zev", "N\t1\r\n");
+  const int fd = zv::OpenRegularFileForReading(file);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+  EXPECT_NE(::fcntl(fd, F_GETFD) & FD_CLOEXEC, 0);
+  ::close(fd);
+  std::string bytes;
+  EXPECT_TRUE(zv::ReadWholeFile(file, bytes));
+  EXPECT_EQ(bytes, "N\t1\r\n");
 }
 
 TEST(TextLines, WriterEndsLinesWithCrLf) {

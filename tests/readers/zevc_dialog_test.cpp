@@ -18,7 +18,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <thread>
+
+#include "platform/profile.h"
+#include "platform/qt/message_box.h"
+#include "tests/support/temp_dir.h"
 
 #include "readers/collector/zevc_dlg.h"
 #include "readers/common/reader_flags.h"
@@ -660,6 +665,41 @@ TEST_F(ZevcDialogTest, SettingsAreStored) {
   EXPECT_EQ(d.job().DataTransfer, 1);
   EXPECT_EQ(d.job().ArchiveSave, 1);
   EXPECT_EQ(d.windowTitle(), QStringLiteral("ZEVC - Ошибка открытия порта связи"));
+}
+
+// Settings that cannot be stored (a read-only profile): each failed write is
+// reported with the settings file, the boxes go back to their stored states,
+// the port field to the stored port, and a command with a new port runs
+// nothing.
+TEST_F(ZevcDialogTest, SettingsThatCannotBeStoredAreReportedAndNotShownAsStored) {
+  const Profile p(kProgramZEVC);
+  p.WriteString("Properties", "Port", "5");
+  const std::string before = TempDir::Read(p.Path());
+  ASSERT_EQ(::chmod(p.Path().c_str(), 0444), 0);
+  ScopedMessageHook messages;
+  CZEVC32Dlg& d = Dialog();
+  for (QCheckBox* box : {d.data_transfer_box(), d.archive_save_box(), d.show_deleted_box()}) {
+    box->click();
+    EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
+  }
+  d.port_edit()->setText("7");
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(d.port_edit(), &out);
+  EXPECT_EQ(d.port_edit()->text(), "5");
+  for (QPushButton* command : {d.file_list_button(), d.copy_all_button(), d.copy_selected_button(), d.clear_button()}) {
+    d.port_edit()->setText("7");
+    command->click();
+    EXPECT_EQ(d.port_edit()->text(), "5");
+  }
+  EXPECT_FALSE(d.ClearPending());
+  EXPECT_EQ(d.JobsStarted(), 0);
+  ASSERT_EQ(messages.texts().size(), 8u);
+  for (const QString& text : messages.texts())
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Не удается сохранить настройки в файле ") +
+                                QString::fromStdString(p.Path()) + ".\n"))
+        << text.toStdString();
+  EXPECT_EQ(TempDir::Read(p.Path()), before);
+  ::chmod(p.Path().c_str(), 0644);
 }
 
 TEST_F(ZevcDialogTest, LinkEventsChangeProgressTitleAndButtons) {

@@ -16,7 +16,12 @@
 #include <chrono>
 #include <limits>
 #include <filesystem>
+#include <sys/stat.h>
 #include <thread>
+
+#include "platform/profile.h"
+#include "platform/qt/message_box.h"
+#include "tests/support/temp_dir.h"
 
 #include "readers/common/reader_flags.h"
 #include "readers/rs/zevrs_dlg.h"
@@ -263,6 +268,41 @@ TEST_F(ZevrsDialogTest, CheckBoxesAreStoredOnClick) {
   d.archive_save_box()->click();
   d.archive_save_box()->click();
   EXPECT_EQ(Profile(kProgramZEVRS).GetInt("Properties", "ArchiveSave", -1), 0);
+}
+
+// Settings that cannot be stored (a read-only profile): each failed write is
+// reported with the settings file, a check box goes back to its stored state,
+// the port field to the stored port, and a press with a new port reads nothing.
+// The stored port still reads.
+TEST_F(ZevrsDialogTest, SettingsThatCannotBeStoredAreReportedAndNotShownAsStored) {
+  FillDevice(rig.heat, 4, 4);
+  const Profile p(kProgramZEVRS);
+  const std::string before = TempDir::Read(p.Path());
+  ASSERT_EQ(::chmod(p.Path().c_str(), 0444), 0);
+  ScopedMessageHook messages;
+  CZEVRSDlg& d = Dialog();
+  d.data_transfer_box()->click();
+  EXPECT_FALSE(d.data_transfer_box()->isChecked());
+  d.port_edit()->setText("7");
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(d.port_edit(), &out);
+  EXPECT_EQ(d.port_edit()->text(), "3");
+  d.port_edit()->setText("7");
+  d.current_button()->click();
+  EXPECT_TRUE(g_bIdle.load());
+  EXPECT_EQ(d.port_edit()->text(), "3");
+  ASSERT_EQ(messages.texts().size(), 3u);
+  for (const QString& text : messages.texts())
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Не удается сохранить настройки в файле ") +
+                                QString::fromStdString(p.Path()) + ".\n"))
+        << text.toStdString();
+  EXPECT_EQ(TempDir::Read(p.Path()), before);
+
+  d.current_button()->click();
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(messages.texts().size(), 3u);
+  EXPECT_GT(SpeedRequests(), 0u);
+  ::chmod(p.Path().c_str(), 0644);
 }
 
 TEST_F(ZevrsDialogTest, CloseDuringTheArchiveEndsTheJob) {

@@ -102,4 +102,17 @@ TEST(ReportPageMap, NoRoomStillMovesOn) {
   EXPECT_TRUE(cramped.IsClosingOnly(5));
 }
 
+// A row whose bottom lands exactly on the limit stays on its page; one unit
+// less room sends it to the next.
+TEST(ReportPageMap, ARowEndingOnTheLimitStaysOnItsPage) {
+  for (const auto& [limit, page1] : {std::pair{1000 + 20 * 34, 20}, std::pair{1000 + 20 * 34 - 1, 19}}) {
+    ReportSpace space = Space(0);
+    space.limit = limit;
+    const ReportPageMap map(kFixed, kFixed + 21, space);
+    ASSERT_EQ(map.PageCount(), 2) << limit;
+    EXPECT_EQ(map.Rows(1), (PrintRange{kFixed, kFixed + page1})) << limit;
+    EXPECT_EQ(map.Rows(2), (PrintRange{kFixed + page1, kFixed + 21})) << limit;
+  }
+}
+
 }  // namespace

@@ -2,7 +2,10 @@
 // question when the period holds no data, the journal, and failed loads.
 #include <cstdio>
 
+#include "platform/ascii.h"
 #include "platform/cp1251.h"
+#include "platform/text_lines.h"
+#include "tests/support/fifo_watchdog.h"
 #include "tests/viewer/view_doc_fixture.h"
 
 namespace {
@@ -202,6 +205,38 @@ TEST_F(ViewDocTest, FailedLoadEmptiesTheDataAndSaysSo) {
                                              QString::fromStdString(path) + ".\n"))
       << messages.texts()[0].toStdString();
   EXPECT_EQ(messages.requests()[0].icon, zv::MessageIcon::kWarning);
+}
+
+// A FIFO named as a node file fails the open at once, with the open-failure
+// message, instead of waiting for a writer.
+TEST_F(ViewDocTest, FifoFailsTheOpenAtOnce) {
+  const zv::test::FifoWatchdog fifo(dir.File("00012_A.zev"));
+  ASSERT_TRUE(fifo.made());
+  EXPECT_FALSE(Open(fifo.path(), Hour(2024, 3, 1), Hour(2024, 3, 2)));
+  EXPECT_FALSE(fifo.ReaderWasStuck());
+  ASSERT_EQ(messages.texts().size(), 1u);
+  EXPECT_TRUE(messages.texts()[0].startsWith(QString::fromUtf8("Не удается открыть файл ") +
+                                             QString::fromStdString(fifo.path()) + ".\n"))
+      << messages.texts()[0].toStdString();
+}
+
+// A read that breaks off in the middle of the data fails the load: the lines
+// read so far are not shown as the whole period.
+TEST_F(ViewDocTest, ReadErrorInTheDataFailsTheLoad) {
+  const std::string path = Write(Hours(Hour(2024, 3, 1), Hour(2024, 3, 4, 23)));
+  int header_lines = 0;
+  {
+    zv::TextLineReader in(path);
+    std::string line;
+    while (in.Next(line) && zv::TrimView(line) != "$") ++header_lines;
+  }
+  const zv::ScopedLineReadFault fault(path, header_lines + 1 + 30);
+  EXPECT_FALSE(Open(path, Hour(2024, 2, 1), Hour(2024, 4, 1)));
+  EXPECT_TRUE(doc.records.empty());
+  EXPECT_TRUE(doc.summary.empty());
+  ASSERT_EQ(messages.texts().size(), 1u);
+  EXPECT_TRUE(messages.texts()[0].startsWith(QString::fromUtf8("Не удается открыть файл ") +
+                                             QString::fromStdString(path) + ".\n"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "data/error_reevaluation.h"
 #include "platform/ascii.h"
 #include "platform/cp1251.h"
+#include "platform/paths.h"
 #include "platform/text_lines.h"
 #include "tests/viewer/view_doc_fixture.h"
 
@@ -229,6 +230,25 @@ TEST_F(ViewDocSaveTest, LinesAppendedWhileSavingSurvive) {
   EXPECT_EQ(HeaderOf(renamed).GetInt("UCONTROL"), 0);
   ASSERT_EQ(messages.texts().size(), 1u);
   EXPECT_EQ(FolderFiles(dir.path()), std::vector<std::string>{"00012_B.zev"});
+}
+
+// A file of the new name that turns up after the save looked for one is never
+// replaced: the save fails with its message and both files stay as they were.
+TEST_F(ViewDocSaveTest, FileOfTheNewNameMadeDuringTheSaveIsKept) {
+  const std::string path = OpenNode();
+  const std::string renamed = dir.File("00012_B.zev");
+  const std::string other = "N\t00012\r\nNAME\tB\r\n$\r\n";
+  doc.SetBeforeCommitHook([&](int) {
+    if (!zv::FileExists(renamed)) dir.Write("00012_B.zev", other);
+  });
+  doc.header.SetString("NAME", "B");
+  EXPECT_FALSE(doc.OnSaveDocument(path));
+  EXPECT_EQ(TempDir::Read(renamed), other);
+  EXPECT_EQ(TempDir::Read(path), original_);
+  EXPECT_EQ(doc.GetPathName(), path);
+  EXPECT_EQ(FolderFiles(dir.path()), (std::vector<std::string>{"00012_A.zev", "00012_B.zev"}));
+  ASSERT_EQ(messages.texts().size(), 1u);
+  EXPECT_TRUE(messages.texts()[0].startsWith(QString::fromUtf8("Не удается сохранить файл ")));
 }
 
 }  // namespace

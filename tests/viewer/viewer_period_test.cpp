@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <sys/stat.h>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -239,6 +240,32 @@ TEST_F(PeriodTest, BeginAndEndOnOneDayAreRefused) {
   EXPECT_EQ(Frame().m_begin, begin);
   EXPECT_EQ(Frame().m_end, end);
   EXPECT_EQ(doc->records.size(), records);
+}
+
+// A period that cannot be stored (a read-only profile) is reported with the
+// settings file and not taken: frame, documents and profile stay as they were.
+TEST_F(PeriodTest, APeriodThatCannotBeStoredIsNotTaken) {
+  ASSERT_TRUE(Start());
+  CZEVViewDoc* doc = Open(WriteNode("00012"));
+  ASSERT_NE(doc, nullptr);
+  const size_t records = doc->records.size();
+  const DateStamp begin = Frame().m_begin, end = Frame().m_end;
+  const zv::Profile profile(zv::kProgramZEVView);
+  ASSERT_TRUE(profile.WriteInt("Settings", "ShowType", CTableView::kDaily));
+  const std::string before = zv::test::TempDir::Read(profile.Path());
+  ASSERT_EQ(::chmod(profile.Path().c_str(), 0444), 0);
+  messages.Clear();
+  ASSERT_TRUE(RunPeriod(Choose(QDate(2024, 3, 1), QDate(2024, 3, 5))));
+  ASSERT_EQ(messages.requests().size(), 1u);
+  EXPECT_TRUE(messages.requests()[0].text.startsWith(QString::fromUtf8("Не удается сохранить настройки в файле ") +
+                                                     QString::fromStdString(profile.Path()) + ".\n"))
+      << messages.requests()[0].text.toStdString();
+  EXPECT_EQ(messages.requests()[0].icon, zv::MessageIcon::kWarning);
+  EXPECT_EQ(Frame().m_begin, begin);
+  EXPECT_EQ(Frame().m_end, end);
+  EXPECT_EQ(doc->records.size(), records);
+  EXPECT_EQ(zv::test::TempDir::Read(profile.Path()), before);
+  ::chmod(profile.Path().c_str(), 0644);
 }
 
 TEST_F(PeriodTest, UnchangedPeriodRewritesBothValuesAndReloadsEveryDocument) {
