@@ -10,6 +10,11 @@
 // file is deleted only when the converter ended with 0: a failed or missing
 // converter leaves the only copy of the download in bins.
 //
+// Every failure has a text of its own: "Конвертер binZEV2 не найден, файл
+// данных сохранен" (or "не запущен", "завершился с кодом N", "прерван
+// сигналом N" in place of "не найден"), and "Файл данных не перемещен в папку
+// archive-bins, он остался в папке bins".
+//
 // A converter already running is never ended by a stop (it may be writing a
 // node file): the stop ends only the wait, the program runs on by itself, and
 // the file stays in bins.

@@ -1,5 +1,6 @@
 #include "readers/rs/read_job.h"
 
+#include <cmath>
 #include <ctime>
 
 #include "data/format_helpers.h"
@@ -76,6 +77,10 @@ struct Places {
 constexpr Places kPlaces1 = {{68, 71, 74, 77, -1}, 84, 63, 64, 65};
 constexpr Places kPlaces2 = {{40, 43, 46, 49, 52}, 68, 35, 36, 37};
 
+// A NaN or an infinity from the device is no reading: it is shown as "---",
+// like a value the model lacks.
+constexpr const char* kNoValue = "---";
+
 }  // namespace
 
 float& ReadJobFloat(ReadJob& job, int i) {
@@ -144,11 +149,14 @@ const std::array<const char*, kValueFieldCount> kValueFieldNames = {
 
 std::array<std::string, kValueFieldCount> ReadJobTexts(const ReadJob& job) {
   std::array<std::string, kValueFieldCount> t;
-  for (int i = 0; i < kReadJobFloats; ++i) t[static_cast<size_t>(i)] = FormatFloat(ReadJobFloat(job, i), 2);
+  for (int i = 0; i < kReadJobFloats; ++i) {
+    const float v = ReadJobFloat(job, i);
+    t[static_cast<size_t>(i)] = std::isfinite(v) ? FormatFloat(v, 2) : kNoValue;
+  }
   if (job.type == 4) {
-    for (int i = 10; i < 14; ++i) t[static_cast<size_t>(i)] = "---";  // U5-U8
-    for (int i = 18; i < 22; ++i) t[static_cast<size_t>(i)] = "---";  // u5-u8
-    if (job.version != 4) t[30] = t[31] = "---";                      // P3, P4
+    for (int i = 10; i < 14; ++i) t[static_cast<size_t>(i)] = kNoValue;  // U5-U8
+    for (int i = 18; i < 22; ++i) t[static_cast<size_t>(i)] = kNoValue;  // u5-u8
+    if (job.version != 4) t[30] = t[31] = kNoValue;                      // P3, P4
   }
   t[32] = FormatInt(job.hours);
   const std::time_t when = static_cast<std::time_t>(job.device_time);
@@ -164,7 +172,7 @@ std::array<std::string, kValueFieldCount> ReadJobTexts(const ReadJob& job) {
   }
   t[37] = StrFormat("%03d", job.network_address);
   t[38] = StrFormat("%02d", job.scheme);
-  t[39] = StrFormat("%.01f", static_cast<double>(job.cold_water));
+  t[39] = std::isfinite(job.cold_water) ? StrFormat("%.01f", static_cast<double>(job.cold_water)) : kNoValue;
   return t;
 }
 

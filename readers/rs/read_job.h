@@ -53,7 +53,8 @@ std::string FormatInt(int value);
 // The 40 fields of the dialog, in order; their names are the widgets' names.
 inline constexpr int kValueFieldCount = 40;
 extern const std::array<const char*, kValueFieldCount> kValueFieldNames;
-// The field texts of a record (ASCII: digits, signs, dots and "---").
+// The field texts of a record (ASCII: digits, signs, dots and "---", which
+// stands for a value the model lacks and for a NaN or infinity).
 std::array<std::string, kValueFieldCount> ReadJobTexts(const ReadJob& job);
 
 }  // namespace zv

@@ -24,7 +24,10 @@ void HourlyJob(CDeviceLink& link, ReadJob& job, DirectReaderSink& sink, const Di
   sink.OnLinkEvent(kLinkEventRange, DirectArchiveRange(link.model(), link.version()));
   if (!link.ReadArchive()) return;
   const std::string name = link.SaveBinFile(setup.base);
-  if (name.empty()) return;
+  if (name.empty()) {
+    sink.OnLinkText(u"Файл данных не сохранен");
+    return;
+  }
   sink.OnLinkText(SavedText(name));
   ProgramWait wait;
   wait.stop = &g_bStop;

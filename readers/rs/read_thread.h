@@ -5,7 +5,8 @@
 // it): a CDeviceLink on its stack opens "COM" + the Port setting, agrees the
 // speed, and then
 //   hourly:  range 2, parameters, values, archive range (128 / 228 / 230), the
-//            archive, the bins file ("Файл данных сохранен в <name>"), the
+//            archive, the bins file ("Файл данных сохранен в <name>", or
+//            "Файл данных не сохранен" when it cannot be written), the
 //            converter and the archive step (HandOverReaderBins);
 //   current: range 2, preamble, parameters, current data (not for version 4),
 //            values, and "current data read" when nothing failed.

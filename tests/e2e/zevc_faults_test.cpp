@@ -71,18 +71,23 @@ class ZevcFaultTest : public testing::Test {
 };
 
 // The converter fails: the file stays in "bins" (or goes to "archive-bins"),
-// whole; the copy itself is done, so the outcome stays true.
+// whole; the copy itself is done, so the outcome stays true. A text tells
+// what happened to the converter.
 TEST_F(ZevcFaultTest, AFailedConverterKeepsTheBinsFileWhole) {
+  const std::u16string missing = u"Конвертер binZEV2 не найден, файл данных сохранен";
+  const std::u16string exit1 = u"Конвертер binZEV2 завершился с кодом 1, файл данных сохранен";
+  const std::u16string killed = u"Конвертер binZEV2 прерван сигналом 9, файл данных сохранен";
   struct Case {
     const char* what;
     const char* converter;  // null: none in the program folder
     int archive;
     const char* kept;
+    const std::u16string& text;
   };
   const Case cases[] = {
-      {"missing", nullptr, 0, kBins},          {"missing, archived", nullptr, 1, kArchived},
-      {"exit 1", "exit 1", 0, kBins},          {"exit 1, archived", "exit 1", 1, kArchived},
-      {"killed", "kill -KILL $$", 0, kBins},   {"killed, archived", "kill -KILL $$", 1, kArchived},
+      {"missing", nullptr, 0, kBins, missing},        {"missing, archived", nullptr, 1, kArchived, missing},
+      {"exit 1", "exit 1", 0, kBins, exit1},          {"exit 1, archived", "exit 1", 1, kArchived, exit1},
+      {"killed", "kill -KILL $$", 0, kBins, killed},  {"killed, archived", "kill -KILL $$", 1, kArchived, killed},
   };
   const std::string expected = CollectorBinsBytes(image);
   for (const Case& c : cases) {
@@ -99,6 +104,7 @@ TEST_F(ZevcFaultTest, AFailedConverterKeepsTheBinsFileWhole) {
       EXPECT_EQ(Read("seen.bin"), expected);
     }
     EXPECT_FALSE(HasText(u"Полученный файл успешно обработан"));
+    EXPECT_TRUE(HasText(c.text));
   }
 }
 

@@ -122,22 +122,27 @@ TEST_F(ZevrsFaultTest, NoiseBadChecksShortAndSplitAnswersStillGiveTheMemory) {
 
 // What happens to the bins file when the converter fails: ZEVRS deletes it only
 // after the converter ended with 0; otherwise it stays in "bins", or goes to
-// "archive-bins" when that is the setting. The success text only after 0.
+// "archive-bins" when that is the setting. The success text only after 0;
+// otherwise a text that tells what happened to the converter.
 TEST_F(ZevrsFaultTest, AFailedConverterKeepsTheBinsFileWhole) {
+  const std::u16string missing = u"Конвертер binZEV2 не найден, файл данных сохранен";
+  const std::u16string exit1 = u"Конвертер binZEV2 завершился с кодом 1, файл данных сохранен";
+  const std::u16string killed = u"Конвертер binZEV2 прерван сигналом 9, файл данных сохранен";
   struct Case {
     const char* what;
     const char* converter;  // null: none in the program folder
     int archive;
     bool kept_in_bins;
     bool seen;
+    const std::u16string& text;
   };
   const Case cases[] = {
-      {"missing", nullptr, 0, true, false},
-      {"missing, archived", nullptr, 1, false, false},
-      {"exit 1", "exit 1", 0, true, true},
-      {"exit 1, archived", "exit 1", 1, false, true},
-      {"killed", "kill -KILL $$", 0, true, true},
-      {"killed, archived", "kill -KILL $$", 1, false, true},
+      {"missing", nullptr, 0, true, false, missing},
+      {"missing, archived", nullptr, 1, false, false, missing},
+      {"exit 1", "exit 1", 0, true, true, exit1},
+      {"exit 1, archived", "exit 1", 1, false, true, exit1},
+      {"killed", "kill -KILL $$", 0, true, true, killed},
+      {"killed, archived", "kill -KILL $$", 1, false, true, killed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -155,6 +160,7 @@ TEST_F(ZevrsFaultTest, AFailedConverterKeepsTheBinsFileWhole) {
       EXPECT_EQ(Read("seen.bin"), expected);
     }
     EXPECT_EQ(Texts(kConverted), 0u);
+    EXPECT_EQ(Texts(c.text), 1u);
     EXPECT_EQ(Texts(kArchivedText), c.kept_in_bins ? 0u : 1u);
   }
 }

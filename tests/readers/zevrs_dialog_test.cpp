@@ -26,6 +26,7 @@
 #include "readers/common/reader_flags.h"
 #include "readers/rs/zevrs_dlg.h"
 #include "tests/readers/zevrs_rig.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/text_room.h"
 
 namespace zv::test {
@@ -212,6 +213,29 @@ TEST_F(ZevrsDialogTest, HourlyJobShowsValuesAndTheSavedFile) {
   EXPECT_EQ(d.findChild<QLineEdit*>("Serial")->text(), "001234");
   EXPECT_EQ(d.findChild<QLineEdit*>("U5")->text(), "---");
   EXPECT_TRUE(FileExists(rig.base + "/" + rig.BinsName()));
+}
+
+// The texts of a failed hand-over reach the title: a converter that ends with
+// 1 and a bins file that cannot be written (a full disk).
+TEST_F(ZevrsDialogTest, HourlyJobFailuresShowInTheTitle) {
+  rig.WriteConverter("exit 1");
+  Profile(kProgramZEVRS).WriteInt("Properties", "DataTransfer", 1);
+  FillDevice(rig.heat, 4, 1);
+  CZEVRSDlg& d = Dialog();
+  d.hourly_button()->click();
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(d.windowTitle(), "ZEVRS - Конвертер binZEV2 завершился с кодом 1, файл данных сохранен");
+  EXPECT_TRUE(FileExists(rig.base + "/" + rig.BinsName()));
+
+  std::filesystem::remove_all(rig.base + "/bins");
+  {
+    FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.ok());
+    d.hourly_button()->click();
+    ASSERT_TRUE(WaitJobEnd());
+  }
+  EXPECT_EQ(d.windowTitle(), "ZEVRS - Файл данных не сохранен");
+  EXPECT_TRUE(BinsFiles().empty());
 }
 
 TEST_F(ZevrsDialogTest, CurrentValuesEndReadOrNot) {

@@ -2,10 +2,8 @@
 // and the converter and archive step.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "links/bins_file.h"
@@ -15,6 +13,7 @@
 #include "readers/common/reader_flags.h"
 #include "readers/common/reader_worker.h"
 #include "tests/readers/zevrs_rig.h"
+#include "tests/support/file_size_limit.h"
 
 namespace zv::test {
 namespace {
@@ -195,21 +194,21 @@ TEST_F(ZevrsJobTest, PulledCableLeavesNoBinsFile) {
   EXPECT_TRUE(FilesIn(rig.base + "/bins").empty());
 }
 
+// A full disk: no bins file, no converter, and the title says so.
 TEST_F(ZevrsJobTest, FileTooBigForTheLimitIsNotHandedOver) {
   rig.WriteConverter("exit 0");
   FillDevice(rig.heat, 4, 1);
-  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ::setrlimit(RLIMIT_FSIZE, &small);
-  Run(kJobHourly, 1, 1);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, old_handler);
+  {
+    FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.ok());
+    Run(kJobHourly, 1, 1);
+  }
   EXPECT_TRUE(FilesIn(rig.base + "/bins").empty());
   EXPECT_EQ(rig.ConverterLog(), "");
-  EXPECT_EQ(sink.log.texts().back(), u"Считывание накопленных данных.");
+  const auto texts = sink.log.texts();
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[texts.size() - 2], u"Считывание накопленных данных.");
+  EXPECT_EQ(texts.back(), u"Файл данных не сохранен");
 }
 
 TEST_F(ZevrsJobTest, WorkerStartsOnlyWhileIdle) {
@@ -246,38 +245,67 @@ class HandOverTest : public testing::Test {
   std::string dir_name;
 };
 
+// Where the file goes, and the texts: the success texts, or why the converter
+// or the archive step failed (the file is kept then).
 TEST_F(HandOverTest, FileGoesWhereTheChoicesAndTheExitCodeSay) {
   enum Where { kBins, kArchive, kGone };
+  enum Block { kNoBlock, kArchiveFolderIsAFile, kArchivedNameIsAFolder };
+  const std::u16string converted = u"Полученный файл успешно обработан";
+  const std::u16string archived = u"Полученный файл сохранен в папке archive-bins";
+  const std::u16string not_moved = u"Файл данных не перемещен в папку archive-bins, он остался в папке bins";
+  const std::u16string missing = u"Конвертер binZEV2 не найден, файл данных сохранен";
+  const std::u16string exit1 = u"Конвертер binZEV2 завершился с кодом 1, файл данных сохранен";
+  const std::u16string killed = u"Конвертер binZEV2 прерван сигналом 9, файл данных сохранен";
+  const std::u16string not_started = u"Конвертер binZEV2 не запущен, файл данных сохранен";
+  // A converter whose start fails: its interpreter is not there.
+  constexpr const char* kUnstartable = "#!/nonexistent/sh\n";
   struct Case {
     bool transfer, archive;
     const char* converter;  // null: none
     Where where;
-    bool success_text;
+    std::vector<std::u16string> texts;
+    Block block = kNoBlock;
   };
   const Case cases[] = {
-      {false, false, "exit 0", kBins, false},   {false, true, "exit 0", kArchive, false},
-      {true, false, "exit 0", kGone, true},     {true, false, "exit 1", kBins, false},
-      {true, false, nullptr, kBins, false},     {true, true, "exit 0", kArchive, true},
-      {true, true, "exit 1", kArchive, false},  {true, true, nullptr, kArchive, false},
+      {false, false, "exit 0", kBins, {}},
+      {false, true, "exit 0", kArchive, {archived}},
+      {true, false, "exit 0", kGone, {converted}},
+      {true, false, "exit 1", kBins, {exit1}},
+      {true, false, "kill -KILL $$", kBins, {killed}},
+      {true, false, kUnstartable, kBins, {not_started}},
+      {true, false, nullptr, kBins, {missing}},
+      {true, true, "exit 0", kArchive, {converted, archived}},
+      {true, true, "exit 1", kArchive, {exit1, archived}},
+      {true, true, "kill -KILL $$", kArchive, {killed, archived}},
+      {true, true, nullptr, kArchive, {missing, archived}},
+      {true, true, "exit 0", kBins, {converted, not_moved}, kArchiveFolderIsAFile},
+      {true, true, "exit 0", kBins, {converted, not_moved}, kArchivedNameIsAFolder},
+      {false, true, nullptr, kBins, {not_moved}, kArchiveFolderIsAFile},
+      {true, true, "exit 1", kBins, {exit1, not_moved}, kArchivedNameIsAFolder},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.transfer << c.archive << (c.converter ? c.converter : "none"));
+    SCOPED_TRACE(testing::Message() << c.transfer << c.archive << (c.converter ? c.converter : "none") << c.block);
     SetUp();
-    std::filesystem::remove(rig.base + "/archive-" + dir_name);
+    std::filesystem::remove_all(rig.base + "/archive-bins");
     std::filesystem::remove(rig.program_dir + "/binZEV2");
     std::filesystem::remove(rig.base + "/converter.log");
-    if (c.converter) rig.WriteConverter(c.converter);
+    if (c.converter == kUnstartable) {
+      rig.dir.Write("prog/binZEV2", kUnstartable);
+      ::chmod((rig.program_dir + "/binZEV2").c_str(), 0755);
+    } else if (c.converter) {
+      rig.WriteConverter(c.converter);
+    }
+    if (c.block == kArchiveFolderIsAFile) rig.dir.Write("work/archive-bins", "");
+    if (c.block == kArchivedNameIsAFolder) EnsureDirectories(rig.base + "/archive-" + dir_name + "/x");
     ReaderRecorder texts;
     ProgramWait wait;
     const BinsHandOver result = HandOverReaderBins(rig.base, dir_name, c.transfer, c.archive, rig.program_dir, wait, &texts);
     EXPECT_EQ(FileExists(rig.base + "/" + dir_name), c.where == kBins);
     EXPECT_EQ(FileExists(rig.base + "/archive-" + dir_name), c.where == kArchive);
-    const auto t = texts.texts();
-    EXPECT_EQ(std::count(t.begin(), t.end(), u"Полученный файл успешно обработан"), c.success_text ? 1 : 0);
-    EXPECT_EQ(std::count(t.begin(), t.end(), u"Полученный файл сохранен в папке archive-bins"),
-              c.where == kArchive ? 1 : 0);
-    EXPECT_EQ(result.converter_started, c.transfer && c.converter != nullptr);
-    EXPECT_EQ(rig.ConverterLog().empty(), !(c.transfer && c.converter));
+    EXPECT_EQ(texts.texts(), c.texts);
+    const bool ran = c.transfer && c.converter != nullptr && c.converter != kUnstartable;
+    EXPECT_EQ(result.converter_started, ran);
+    EXPECT_EQ(rig.ConverterLog().empty(), !ran);
   }
 }
 

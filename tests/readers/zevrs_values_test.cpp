@@ -189,14 +189,43 @@ TEST(ReadJobTest, TextsFollowTypeAndVersion) {
     EXPECT_EQ(t[38], "03");
     EXPECT_EQ(t[39], "-1.5");
   }
-  ReadJob odd = base;
-  odd.E[0] = std::numeric_limits<float>::infinity();
-  odd.E[1] = std::numeric_limits<float>::quiet_NaN();
-  const auto t = ReadJobTexts(odd);
-  EXPECT_EQ(t[0], "inf");
-  EXPECT_TRUE(t[1] == "nan" || t[1] == "-nan") << t[1];
   ::unsetenv("TZ");
   ::tzset();
+}
+
+// A NaN or an infinity in the device's bytes is shown as "---", alone, in a
+// sum, as a coefficient and as the cold-water temperature; ordinary values as
+// before.
+TEST(ReadJobTest, NonFiniteDeviceValuesShowAsDashes) {
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  struct Case {
+    float value;
+    const char* plain;  // T1 = flt24 and E1 = flt32 + 0
+    const char* u1;     // 100 + value * 1500 / 1000
+    const char* cold;
+  };
+  for (const Case& c : {Case{kNaN, "---", "---", "---"}, Case{-kNaN, "---", "---", "---"},
+                        Case{kInf, "---", "---", "---"}, Case{-kInf, "---", "---", "---"},
+                        Case{50.0f, "50.00", "175.00", "50.0"}, Case{-2.0f, "0.00", "97.00", "-2.0"}}) {
+    SCOPED_TRACE(c.value);
+    Bytes params(192);
+    params[0] = 2;
+    params[1] = 1;
+    PutFloat32(params, 104, c.value);  // E1's archived part
+    PutFloat24(params, 40, c.value);   // k1
+    PutFloat32(params, 72, 100.0f);    // U1's archived part
+    PutFloat24(params, 37, c.value);   // cold water
+    Bytes current(90);
+    PutFloat24(current, 0, c.value);   // T1
+    PutWord(current, 54, 1500);        // U1 pulses
+    const auto t = ReadJobTexts(Fill(params, current));
+    EXPECT_EQ(t[0], c.plain);
+    EXPECT_EQ(t[2], c.plain);
+    EXPECT_EQ(t[6], c.u1);
+    EXPECT_EQ(t[39], c.cold);
+    EXPECT_EQ(t[3], "0.00");
+  }
 }
 
 }  // namespace
