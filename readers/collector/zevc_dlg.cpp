@@ -24,11 +24,11 @@
 
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
-#include "platform/qt/settings_message.h"
 #include "platform/qt/text_fit.h"
 #include "readers/collector/collector_link.h"
 #include "readers/collector/file_list.h"
 #include "readers/common/reader_flags.h"
+#include "readers/common/reader_settings.h"
 
 namespace {
 
@@ -36,16 +36,6 @@ constexpr const char* kSection = "Properties";
 constexpr const char* kDateFormat = "dd.MM.yyyy hh:00";
 
 zv::Profile Settings() { return zv::Profile(zv::kProgramZEVC); }
-
-// Stores a check box's value at once; one that cannot be stored is reported and
-// the box shows the stored value again.
-void StoreCheckBox(QCheckBox* box, const char* name, QWidget* parent) {
-  const zv::Profile profile = Settings();
-  std::string error;
-  if (profile.WriteInt(kSection, name, box->isChecked() ? 1 : 0, &error)) return;
-  box->setChecked(profile.GetInt(kSection, name, 1) != 0);
-  zv::ReportSettingsNotSaved(profile, error, parent);
-}
 
 // Our own icon: a dial with the letter C.
 QIcon ProgramIcon() {
@@ -225,9 +215,9 @@ CZEVC32Dlg::CZEVC32Dlg(zv::CollectorJobSetup setup, QWidget* parent)
   connect(copy_selected_, &QPushButton::clicked, this, &CZEVC32Dlg::OnCopySelected);
   connect(clear_, &QPushButton::clicked, this, &CZEVC32Dlg::OnClearCollector);
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this, &CZEVC32Dlg::OnHeaderClick);
-  connect(data_transfer_, &QCheckBox::clicked, this, [this] { StoreCheckBox(data_transfer_, "DataTransfer", this); });
-  connect(archive_save_, &QCheckBox::clicked, this, [this] { StoreCheckBox(archive_save_, "ArchiveSave", this); });
-  connect(show_deleted_, &QCheckBox::clicked, this, [this] { StoreCheckBox(show_deleted_, "ShowDeleted", this); });
+  connect(data_transfer_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), data_transfer_, "DataTransfer", this); });
+  connect(archive_save_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), archive_save_, "ArchiveSave", this); });
+  connect(show_deleted_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), show_deleted_, "ShowDeleted", this); });
 }
 
 CZEVC32Dlg::~CZEVC32Dlg() {
@@ -266,18 +256,7 @@ void CZEVC32Dlg::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 bool CZEVC32Dlg::StorePort() {
-  const zv::Profile profile = Settings();
-  const std::string port = port_->text().toStdString();
-  // The port the links would open anyway needs no write, so a profile that
-  // cannot be written still lets the device be read on it.
-  if (profile.GetString(kSection, "Port", "1") == port) return true;
-  std::string error;
-  if (profile.WriteString(kSection, "Port", port, &error)) return true;
-  // The field shows the stored port again before the box takes the focus
-  // (whose focus change comes back here with nothing left to store).
-  port_->setText(QString::fromStdString(profile.GetString(kSection, "Port", "1")));
-  zv::ReportSettingsNotSaved(profile, error, this);
-  return false;
+  return zv::StoreReaderPort(Settings(), port_, this);
 }
 
 void CZEVC32Dlg::ZeroJobTable() { job_.entries.fill(0); }

@@ -17,25 +17,15 @@
 
 #include "platform/profile.h"
 #include "platform/qt/message_box.h"
-#include "platform/qt/settings_message.h"
 #include "platform/qt/text_fit.h"
 #include "readers/common/reader_flags.h"
+#include "readers/common/reader_settings.h"
 
 namespace {
 
 constexpr const char* kSection = "Properties";
 
 zv::Profile Settings() { return zv::Profile(zv::kProgramZEVRS); }
-
-// Stores a check box's value at once; one that cannot be stored is reported and
-// the box shows the stored value again.
-void StoreCheckBox(QCheckBox* box, const char* name, QWidget* parent) {
-  const zv::Profile profile = Settings();
-  std::string error;
-  if (profile.WriteInt(kSection, name, box->isChecked() ? 1 : 0, &error)) return;
-  box->setChecked(profile.GetInt(kSection, name, 1) != 0);
-  zv::ReportSettingsNotSaved(profile, error, parent);
-}
 
 // The labels of the fields after the 32 values.
 const char* const kOtherLabels[8] = {"Наработка, час", "Дата / время", nullptr, "Серийный номер",
@@ -152,8 +142,8 @@ CZEVRSDlg::CZEVRSDlg(zv::DirectJobSetup setup, QWidget* parent)
 
   connect(current_button_, &QPushButton::clicked, this, &CZEVRSDlg::OnReadCurrent);
   connect(hourly_button_, &QPushButton::clicked, this, &CZEVRSDlg::OnReadHourly);
-  connect(data_transfer_, &QCheckBox::clicked, this, [this] { StoreCheckBox(data_transfer_, "DataTransfer", this); });
-  connect(archive_save_, &QCheckBox::clicked, this, [this] { StoreCheckBox(archive_save_, "ArchiveSave", this); });
+  connect(data_transfer_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), data_transfer_, "DataTransfer", this); });
+  connect(archive_save_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), archive_save_, "ArchiveSave", this); });
 }
 
 CZEVRSDlg::~CZEVRSDlg() {
@@ -183,18 +173,7 @@ void CZEVRSDlg::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 bool CZEVRSDlg::StorePort() {
-  const zv::Profile profile = Settings();
-  const std::string port = port_->text().toStdString();
-  // The port the links would open anyway needs no write, so a profile that
-  // cannot be written still lets the device be read on it.
-  if (profile.GetString(kSection, "Port", "1") == port) return true;
-  std::string error;
-  if (profile.WriteString(kSection, "Port", port, &error)) return true;
-  // The field shows the stored port again before the box takes the focus
-  // (whose focus change comes back here with nothing left to store).
-  port_->setText(QString::fromStdString(profile.GetString(kSection, "Port", "1")));
-  zv::ReportSettingsNotSaved(profile, error, this);
-  return false;
+  return zv::StoreReaderPort(Settings(), port_, this);
 }
 
 void CZEVRSDlg::OnReadCurrent() { StartJob(zv::kJobCurrent); }
