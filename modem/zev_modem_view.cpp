@@ -105,6 +105,7 @@ bool CZEVModemView::CreateGrid() {
   const std::string widths = profile.GetString("Settings", "GridColumns", "");
   if (widths.empty()) {
     grid_->AutoSizeColumns();
+    FitReadTimeColumn();
     // A width the grid refuses (a window narrower than the other columns)
     // leaves column 1 as the automatic sizing made it.
     grid_->SetColumnWidth(kColNode, grid_->GetClientRect().Width() - kOtherColumnsWidth);
@@ -170,6 +171,20 @@ void CZEVModemView::FitHeadingRow() {
   for (int col = 0; col < kColumns; ++col)
     height = std::max(height, grid_->GetTextExtent(0, col, zv::W1251(kHeadings[col])).cy);
   grid_->SetRowHeight(0, height);
+}
+
+// The automatic sizing measures the heading only; the read time that the
+// column shows for good ("%d.%m %H:%M:%S") is wider than "Считано    " in
+// most fonts. The column takes the widest time any digits give.
+void CZEVModemView::FitReadTimeColumn() {
+  int width = grid_->GetColumnWidth(kColRead);
+  for (char digit = '0'; digit <= '9'; ++digit) {
+    std::string text = "00.00 00:00:00";
+    for (char& c : text)
+      if (c == '0') c = digit;
+    width = std::max(width, grid_->GetTextExtent(0, kColRead, text).cx);
+  }
+  grid_->SetColumnWidth(kColRead, width);
 }
 
 // ---- the row of a node -----------------------------------------------------

@@ -128,6 +128,7 @@ class CZEVModemView : public QWidget, public CGridOwner, public zv::DocumentView
  private:
   bool CreateGrid();
   // Row 0 as high as its texts with their margins need.
+  void FitReadTimeColumn();
   void FitHeadingRow();
   void AddRow(const std::shared_ptr<CNode>& node);
   void SetNodeColumns(int row, const CNode& node);

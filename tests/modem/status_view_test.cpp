@@ -245,6 +245,32 @@ TEST_F(FrameTest, TheHeadingRowHoldsItsTextsWithTheirMargins) {
   QApplication::setFont(before);
 }
 
+// Automatic widths measure the headings; the read time shown for good in
+// column 5 must fit its column whatever digits it holds.
+TEST_F(FrameTest, AutomaticWidthsHoldTheReadTime) {
+  const QFont before = QApplication::font();
+  for (int pixels : {12, 15}) {
+    SCOPED_TRACE(pixels);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixels);
+    QApplication::setFont(font);
+    frame_.reset();
+    MakeFrame();
+    const std::shared_ptr<CNode> node = AddNode("00042", "School");
+    const int row = RowOf(*node);
+    view()->UpdateNodeRow(0, *node, status::kOk);
+    const int width = grid()->GetColumnWidth(5);
+    EXPECT_LE(grid()->GetTextExtent(row, 5, Text(row, 5)).cx, width) << Text(row, 5);
+    for (char digit = '0'; digit <= '9'; ++digit) {
+      const std::string time = std::string(2, digit) + "." + std::string(2, digit) + " " + std::string(2, digit) +
+                               ":" + std::string(2, digit) + ":" + std::string(2, digit);
+      EXPECT_LE(grid()->GetTextExtent(row, 5, time).cx, width) << time;
+    }
+  }
+  frame_.reset();
+  QApplication::setFont(before);
+}
+
 TEST_F(FrameTest, StoredWidthsSetOnlyTheirColumns) {
   ASSERT_TRUE(zv::Profile(zv::kProgramZEVModem).WriteString("Settings", "GridColumns", "41;;202;"));
   MakeFrame();
