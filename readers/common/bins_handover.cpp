@@ -39,6 +39,10 @@ BinsHandOver HandOverReaderBins(const std::string& base, const std::string& name
   const auto text = [sink](const std::u16string& t) {
     if (sink) sink->OnLinkText(t);
   };
+  // The converter's failure is told after the archive step: the title shows
+  // the last text, and the archive's success must not hide that the file was
+  // not taken into the node files.
+  std::u16string converter_failure;
   if (data_transfer) {
     const std::string program = FindProgram(kConverterName, converter_dir);
     std::u16string failure = ConverterText(u" не найден");
@@ -53,7 +57,7 @@ BinsHandOver HandOverReaderBins(const std::string& base, const std::string& name
     }
     if (result.converted) text(u"Полученный файл успешно обработан");
     if (result.stopped) return result;
-    if (!result.converted) text(failure);
+    if (!result.converted) converter_failure = failure;
   }
   const std::string path = base + "/" + name;
   if (archive_save) {
@@ -67,6 +71,7 @@ BinsHandOver HandOverReaderBins(const std::string& base, const std::string& name
   } else if (data_transfer && result.converted) {
     result.deleted = ::unlink(path.c_str()) == 0;
   }
+  if (!converter_failure.empty()) text(converter_failure);
   return result;
 }
 

@@ -13,7 +13,8 @@
 // Every failure has a text of its own: "Конвертер binZEV2 не найден, файл
 // данных сохранен" (or "не запущен", "завершился с кодом N", "прерван
 // сигналом N" in place of "не найден"), and "Файл данных не перемещен в папку
-// archive-bins, он остался в папке bins".
+// archive-bins, он остался в папке bins". The converter's failure comes
+// after the archive step's text, as the last one.
 //
 // A converter already running is never ended by a stop (it may be writing a
 // node file): the stop ends only the wait, the program runs on by itself, and

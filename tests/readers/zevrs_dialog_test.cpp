@@ -226,6 +226,13 @@ TEST_F(ZevrsDialogTest, HourlyJobFailuresShowInTheTitle) {
   ASSERT_TRUE(WaitJobEnd());
   EXPECT_EQ(d.windowTitle(), "ZEVRS - Конвертер binZEV2 завершился с кодом 1, файл данных сохранен");
   EXPECT_TRUE(FileExists(rig.base + "/" + rig.BinsName()));
+  // An archived file does not hide the converter's failure.
+  d.archive_save_box()->click();
+  ASSERT_TRUE(d.archive_save_box()->isChecked());
+  d.hourly_button()->click();
+  ASSERT_TRUE(WaitJobEnd());
+  EXPECT_EQ(d.windowTitle(), "ZEVRS - Конвертер binZEV2 завершился с кодом 1, файл данных сохранен");
+  d.archive_save_box()->click();
 
   std::filesystem::remove_all(rig.base + "/bins");
   {

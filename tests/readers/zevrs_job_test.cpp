@@ -275,13 +275,13 @@ TEST_F(HandOverTest, FileGoesWhereTheChoicesAndTheExitCodeSay) {
       {true, false, kUnstartable, kBins, {not_started}},
       {true, false, nullptr, kBins, {missing}},
       {true, true, "exit 0", kArchive, {converted, archived}},
-      {true, true, "exit 1", kArchive, {exit1, archived}},
-      {true, true, "kill -KILL $$", kArchive, {killed, archived}},
-      {true, true, nullptr, kArchive, {missing, archived}},
+      {true, true, "exit 1", kArchive, {archived, exit1}},
+      {true, true, "kill -KILL $$", kArchive, {archived, killed}},
+      {true, true, nullptr, kArchive, {archived, missing}},
       {true, true, "exit 0", kBins, {converted, not_moved}, kArchiveFolderIsAFile},
       {true, true, "exit 0", kBins, {converted, not_moved}, kArchivedNameIsAFolder},
       {false, true, nullptr, kBins, {not_moved}, kArchiveFolderIsAFile},
-      {true, true, "exit 1", kBins, {exit1, not_moved}, kArchivedNameIsAFolder},
+      {true, true, "exit 1", kBins, {not_moved, exit1}, kArchivedNameIsAFolder},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.transfer << c.archive << (c.converter ? c.converter : "none") << c.block);
