@@ -41,6 +41,7 @@ bool CopyFiles(CCollectorLink& link, const CopyJob& job, CollectorSink& sink, co
     return false;
   }
   bool all_saved = true;
+  std::u16string failure;
   for (int i = 0; i < kCollectorJobEntries; ++i) {
     const std::uint32_t entry = job.entries[static_cast<size_t>(i)];
     if (entry == 0) continue;
@@ -61,10 +62,14 @@ bool CopyFiles(CCollectorLink& link, const CopyJob& job, CollectorSink& sink, co
     ProgramWait wait;
     wait.stop = &g_bStop;
     wait.poll = setup.converter_poll;
-    HandOverReaderBins(setup.base, name, job.DataTransfer != 0, job.ArchiveSave != 0, setup.converter_dir, wait,
-                       &sink);
+    const BinsHandOver handed = HandOverReaderBins(setup.base, name, job.DataTransfer != 0, job.ArchiveSave != 0,
+                                                   setup.converter_dir, wait, &sink);
+    if (!handed.failure.empty()) failure = handed.failure;
   }
   sink.OnLinkText(u"Все данные считаны");
+  // The title shows the last text: a converter or archive step that failed on
+  // any file is told again after the end, so the copy's end does not hide it.
+  if (!failure.empty()) sink.OnLinkText(failure);
   sink.OnLinkEvent(kCollectorJobDone, 0);
   return all_saved && !g_bStop.load();
 }

@@ -39,6 +39,10 @@ BinsHandOver HandOverReaderBins(const std::string& base, const std::string& name
   const auto text = [sink](const std::u16string& t) {
     if (sink) sink->OnLinkText(t);
   };
+  const auto fail = [&](const std::u16string& t) {
+    result.failure = t;
+    text(t);
+  };
   // The converter's failure is told after the archive step: the title shows
   // the last text, and the archive's success must not hide that the file was
   // not taken into the node files.
@@ -66,12 +70,12 @@ BinsHandOver HandOverReaderBins(const std::string& base, const std::string& name
       result.archived = true;
       text(u"Полученный файл сохранен в папке archive-bins");
     } else {
-      text(u"Файл данных не перемещен в папку archive-bins, он остался в папке bins");
+      fail(u"Файл данных не перемещен в папку archive-bins, он остался в папке bins");
     }
   } else if (data_transfer && result.converted) {
     result.deleted = ::unlink(path.c_str()) == 0;
   }
-  if (!converter_failure.empty()) text(converter_failure);
+  if (!converter_failure.empty()) fail(converter_failure);
   return result;
 }
 

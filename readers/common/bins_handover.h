@@ -33,6 +33,7 @@ struct BinsHandOver {
   bool archived = false;
   bool deleted = false;
   bool stopped = false;    // the stop ended the wait for the converter
+  std::u16string failure;  // the last failure text told, empty when none
 };
 
 BinsHandOver HandOverReaderBins(const std::string& base, const std::string& name, bool data_transfer,

@@ -105,6 +105,9 @@ TEST_F(ZevcFaultTest, AFailedConverterKeepsTheBinsFileWhole) {
     }
     EXPECT_FALSE(HasText(u"Полученный файл успешно обработан"));
     EXPECT_TRUE(HasText(c.text));
+    // The end of the copy does not hide it: it is the last text.
+    ASSERT_FALSE(sink.log.texts().empty());
+    EXPECT_EQ(sink.log.texts().back(), c.text);
   }
 }
 
