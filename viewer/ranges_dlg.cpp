@@ -1,7 +1,10 @@
 #include "viewer/ranges_dlg.h"
 
 #include <QDate>
+#include <QCalendarWidget>
 #include <QDateEdit>
+#include <QEvent>
+#include <QScreen>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QGridLayout>
@@ -10,6 +13,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/qt/text_fit.h"
 
@@ -30,9 +34,25 @@ class PeriodDateEdit : public QDateEdit {
     setCalendarPopup(true);
     setDateRange(CRanges::FirstDate(), CRanges::LastDate());
     width_ = zv::DateEditWidthFor(*this, WidestDate());
+    calendarWidget()->window()->installEventFilter(this);
   }
   QSize sizeHint() const override { return QDateEdit::sizeHint().expandedTo(QSize(width_, 0)); }
   QSize minimumSizeHint() const override { return QDateEdit::minimumSizeHint().expandedTo(QSize(width_, 0)); }
+
+ protected:
+  // The drop-down calendar opens under the picker aligned to its right edge
+  // (the framework puts it at the left edge, so it is moved as it shows).
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    QWidget* popup = calendarWidget()->window();
+    if (watched == popup && e->type() == QEvent::Show) {
+      // The framework's height (below the picker, or above it without room)
+      // stays; only the left edge moves, never off the screen.
+      int left = mapToGlobal(QPoint(width(), 0)).x() - popup->frameGeometry().width();
+      if (const QScreen* screen = popup->screen()) left = std::max(left, screen->availableGeometry().left());
+      popup->move(left, popup->y());
+    }
+    return QDateEdit::eventFilter(watched, e);
+  }
 
  private:
   // The widest text of every date, once for a font (both pickers share it).

@@ -3,6 +3,8 @@
 
 #include <QDate>
 #include <QDateEdit>
+#include <QCalendarWidget>
+#include <QMouseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -191,6 +193,27 @@ TEST(PeriodDialogTest, PickersShowEveryAllowedDateInRussianAndWhole) {
         EXPECT_EQ(zv::test::SizeShortfall(*w), "");
       }
     }
+  }
+}
+
+// The drop-down calendar opens under its picker, aligned to the right edge.
+TEST(PeriodDialogTest, CalendarDropsDownAlignedToThePickersRightEdge) {
+  CRanges d;
+  d.move(300, 200);
+  d.show();
+  QCoreApplication::processEvents();
+  for (QDateEdit* picker : {d.beginEdit(), d.endEdit()}) {
+    const QPoint arrow(picker->width() - 4, picker->height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(arrow), QPointF(picker->mapToGlobal(arrow)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(picker, &press);
+    QCoreApplication::processEvents();
+    QWidget* popup = picker->calendarWidget()->window();
+    ASSERT_TRUE(popup->isVisible());
+    const QRect at = popup->frameGeometry();
+    EXPECT_EQ(at.right(), picker->mapToGlobal(QPoint(picker->width() - 1, 0)).x());
+    EXPECT_GE(at.top(), picker->mapToGlobal(QPoint(0, picker->height() - 1)).y());
+    popup->hide();
   }
 }
 
