@@ -38,7 +38,7 @@ void WriteWaitingConverter(const zv::test::TempDir& dir) {
                                      "for f in /proc/$$/fd/*; do readlink \"$f\"; done > fds.txt\n"
                                      ": > started\n"
                                      "i=0\n"
-                                     "while [ ! -e go ] && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done\n"
+                                     "while [ ! -e go ] && [ -e fds.txt ] && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done\n"
                                      ": > ended\n");
   ::chmod(path.c_str(), 0755);
 }

@@ -30,7 +30,7 @@ void WritePausingConverter(const std::string& folder, const std::string& node_fi
             "cat part1 >&4\n"
             ": > paused\n"
             "i=0\n"
-            "while [ ! -e go ] && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done\n"
+            "while [ ! -e go ] && [ -e part1 ] && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done\n"
             "cat part2 >&4\n"
             "exec 4>&-\n"
             ": > finished\n");
@@ -48,7 +48,8 @@ bool WaitForFile(const std::string& path) {
 
 void LetConverterGoOn(const std::string& folder) { WriteFile(folder + "/go", ""); }
 
-ConverterStarter::ConverterStarter(Mode mode, const std::string& folder, const std::string& bins) {
+ConverterStarter::ConverterStarter(Mode mode, const std::string& folder, const std::string& bins)
+    : folder_(folder) {
   const std::string how = mode == Mode::kPoll ? "poll" : "reader";
   thread_ = std::thread([this, how, folder, bins] {
     ProgramWait wait;
@@ -60,6 +61,7 @@ ConverterStarter::ConverterStarter(Mode mode, const std::string& folder, const s
 }
 
 ConverterStarter::~ConverterStarter() {
+  LetConverterGoOn(folder_);
   stop_.store(true);
   thread_.join();
 }

@@ -17,7 +17,8 @@
 namespace zv::test {
 
 // binZEV2 in `folder`: appends `first` to `node_file` through one descriptor,
-// creates "paused" in the folder, waits for "go" there (up to a minute),
+// creates "paused" in the folder, waits for "go" there (up to a minute, and
+// no longer than the folder is there),
 // appends `second` through the same descriptor and creates "finished".
 void WritePausingConverter(const std::string& folder, const std::string& node_file, const std::string& first,
                            const std::string& second);
@@ -38,11 +39,14 @@ class ConverterStarter {
  public:
   enum class Mode { kPoll, kReaderStopped };
   ConverterStarter(Mode mode, const std::string& folder, const std::string& bins);
-  ~ConverterStarter();  // ends the starter process (never the converter) and reaps it
+  // Lets a paused converter go on (a test that failed early leaves none
+  // waiting), ends the starter process (never the converter) and reaps it.
+  ~ConverterStarter();
   ConverterStarter(const ConverterStarter&) = delete;
   ConverterStarter& operator=(const ConverterStarter&) = delete;
 
  private:
+  std::string folder_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
