@@ -80,9 +80,9 @@ class CNode {
   bool RewriteHeader(RewriteFailure* failure = nullptr, const RewriteOptions& options = {});
 
   // Ends the node file's data cleanly before the converter appends to it, under
-  // the converter lock (waiting as a rewrite does): a last line without its
-  // line end that lacks values of the file's layout (a converter ended
-  // half-way through it) is cut off, and a complete one gets its line end (LF
+  // the converter lock (waiting as a rewrite does): a last data line without
+  // its line end that lacks values of the file's layout (a converter ended
+  // half-way through it, data/data_record.h) is cut off, and a complete one gets its line end (LF
   // alone when it ends with CR). A file without data lines, or whose last line
   // is ended, stays as it is. False when the file could not be read or changed,
   // or the lock was not had in time.
