@@ -85,6 +85,20 @@ void CZEVDataRec::ParseLine(const DateStamp& t, std::string_view line, int versi
   }
 }
 
+bool CZEVDataRec::HoldsAllValues(std::string_view line, int version) {
+  const size_t wanted = Layout(KindOfVersion(version)).size();
+  zv::TabPieces pieces(line.size() > kTimeChars ? line.substr(kTimeChars) : std::string_view());
+  std::string_view piece;
+  size_t found = 0;
+  while (found < wanted && pieces.Next(piece)) ++found;
+  return found == wanted;
+}
+
+bool CZEVDataRec::IsUnfinishedLine(std::string_view line, int version) {
+  const size_t tab = line.find('\t');
+  return tab != std::string_view::npos && tab > 0 && !HoldsAllValues(line, version);
+}
+
 std::string CZEVDataRec::WriteLine() const {
   std::string line = zv::StrFormat("%02d.%02d.%d\t%02d:00", time.day, time.month, time.year, time.hour);
   for (int id : Layout(kind)) {

@@ -51,6 +51,16 @@ class CZEVDataRec {
   // `time` is the one read by ParseLineTime).
   void ParseLine(const DateStamp& time, std::string_view line, int version);
 
+  // Whether the line (trimmed, time characters included) holds every value of
+  // the layout of `version`.
+  static bool HoldsAllValues(std::string_view line, int version);
+  // Whether a last line of a file without its line end (trimmed) is an
+  // unfinished write, a converter ended half-way through it: a data line (a
+  // TAB after its start) that does not hold every value of the layout. It is
+  // no record, and the next poll writes its hour again. A line cut inside its
+  // last value cannot be told from a whole one.
+  static bool IsUnfinishedLine(std::string_view line, int version);
+
   // The record as a data line, CR LF included.
   std::string WriteLine() const;
 

@@ -1,9 +1,17 @@
 #include "links/node.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
+#include "data/data_record.h"
 #include "data/node_file_name.h"
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
@@ -14,6 +22,44 @@
 namespace {
 
 std::atomic<zv::NodeId> g_next_node_id{1};
+
+// A file that changes under a rewrite is read again this often at most.
+constexpr int kRewriteAttempts = 3;
+
+bool SameFileState(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// What a rewrite needs of the header it replaces: whether it ends with its "$"
+// line (the trimmed line "$"), and the layout (V) of the data lines after it.
+struct OldHeader {
+  bool separator = false;
+  int version = 0;
+};
+
+OldHeader SkipOldHeader(const std::function<bool(std::string&)>& next_line) {
+  OldHeader old;
+  std::string line;
+  std::vector<std::string> lines;
+  while (!old.separator && next_line(line)) {
+    old.separator = zv::TrimRightView(line) == "$";
+    if (!old.separator && !zv::TrimView(line).starts_with('$')) lines.push_back(line);
+  }
+  CDataHeader header(CDataHeader::kWorkstation);
+  std::size_t next = 0;
+  header.Read([&](std::string& l) {
+    if (next == lines.size()) return false;
+    l = lines[next++];
+    return true;
+  });
+  old.version = header.GetInt("V");
+  return old;
+}
+
+bool IsUnfinished(const std::string& line, int version) {
+  return CZEVDataRec::IsUnfinishedLine(zv::TrimView(line), version);
+}
 
 bool Refuse(CNode::RewriteFailure* failure, CNode::RewriteError error, std::string message) {
   if (failure) *failure = {error, std::move(message)};
@@ -42,7 +88,7 @@ void CNode::PostStatus(int new_status, int percent, zv::StatusSink* sink) {
   }
 }
 
-bool CNode::RewriteHeader(RewriteFailure* failure) {
+bool CNode::RewriteHeader(RewriteFailure* failure, const RewriteOptions& options) {
   if (failure) *failure = {};
   std::string target = path;
   if (rename_flag) {
@@ -56,44 +102,124 @@ bool CNode::RewriteHeader(RewriteFailure* failure) {
     target = *built;
   }
   const bool new_name = target != path;
+  const std::string busy = zv::W1251("Файл узла изменяется другой программой, заголовок не записан");
 
-  zv::TextLineReader in;
-  if (!in.Open(path)) return Refuse(failure, RewriteError::kCannotOpen, About(std::strerror(errno), path));
-  // Skip the old header. A file without its "$" line is refused: everything in
-  // it would count as header and its data lines would be dropped.
-  std::string line;
-  bool separator = false;
-  while (!separator && in.Next(line)) separator = zv::TrimRightView(line) == "$";
-  if (in.Failed()) return Refuse(failure, RewriteError::kCannotOpen, About(std::strerror(EIO), path));
-  if (!separator) {
-    return Refuse(failure, RewriteError::kNoSeparator,
-                  About(zv::W1251("В файле узла нет строки \"$\", заголовок не записан"), path));
-  }
-  // Checked here for a clear message; the final rename refuses it again.
-  if (new_name && zv::FileExists(target)) {
-    return Refuse(failure, RewriteError::kTargetExists, About(zv::W1251("Файл узла уже существует"), target));
-  }
+  // No converter appends to the file from here to the rename.
+  zv::ConverterRewriteLock lock(options.lock_wait);
+  if (lock.busy()) return Refuse(failure, RewriteError::kBusy, About(busy, path));
 
-  // The temporary file lies in the folder of the node file (and of the target).
-  zv::AtomicFile out(target);
-  if (!out.Open()) return Refuse(failure, RewriteError::kCannotWrite, About(out.error(), target));
-  out.Write(header.Serialize());
-  while (in.Next(line)) out.WriteLine(line);
-  if (in.Failed()) {
-    out.Discard();
-    return Refuse(failure, RewriteError::kCannotOpen, About(std::strerror(EIO), path));
-  }
-  in.Close();
-  if (!new_name) {
-    if (!out.Commit()) return Refuse(failure, RewriteError::kCannotWrite, About(out.error(), path));
+  for (int attempt = 0; attempt < kRewriteAttempts; ++attempt) {
+    zv::TextLineReader in;
+    struct stat seen {};
+    if (!in.Open(path) || ::stat(path.c_str(), &seen) != 0) {
+      return Refuse(failure, RewriteError::kCannotOpen, About(std::strerror(errno), path));
+    }
+    // Skip the old header. A file without its "$" line is refused: everything in
+    // it would count as header and its data lines would be dropped.
+    const OldHeader old = SkipOldHeader([&in](std::string& l) { return in.Next(l); });
+    if (in.Failed()) return Refuse(failure, RewriteError::kCannotOpen, About(std::strerror(EIO), path));
+    if (!old.separator) {
+      return Refuse(failure, RewriteError::kNoSeparator,
+                    About(zv::W1251("В файле узла нет строки \"$\", заголовок не записан"), path));
+    }
+    // Checked here for a clear message; the final rename refuses it again.
+    if (new_name && zv::FileExists(target)) {
+      return Refuse(failure, RewriteError::kTargetExists, About(zv::W1251("Файл узла уже существует"), target));
+    }
+
+    // The temporary file lies in the folder of the node file (and of the target).
+    zv::AtomicFile out(target);
+    if (!out.Open()) return Refuse(failure, RewriteError::kCannotWrite, About(out.error(), target));
+    out.Write(header.Serialize());
+    const int version = old.version;
+    std::string line;
+    while (in.Next(line)) {
+      // An unfinished last line stays so: written whole it would become a record.
+      if (!in.LineEnded() && IsUnfinished(line, version)) {
+        out.Write(line);
+      } else {
+        out.WriteLine(line);
+      }
+    }
+    if (in.Failed()) {
+      out.Discard();
+      return Refuse(failure, RewriteError::kCannotOpen, About(std::strerror(EIO), path));
+    }
+    in.Close();
+    if (options.before_commit) options.before_commit(attempt);
+    struct stat now {};
+    if (::stat(path.c_str(), &now) != 0 || !SameFileState(seen, now)) {
+      out.Discard();
+      continue;
+    }
+    if (!new_name) {
+      if (!out.Commit()) return Refuse(failure, RewriteError::kCannotWrite, About(out.error(), path));
+      return true;
+    }
+    if (!out.CommitAsNew(target)) {
+      const RewriteError error = zv::FileExists(target) ? RewriteError::kTargetExists : RewriteError::kCannotWrite;
+      return Refuse(failure, error, About(out.error(), target));
+    }
+    // The data now live under the new name; the old file goes.
+    ::unlink(path.c_str());
+    path = target;
     return true;
   }
-  if (!out.CommitAsNew(target)) {
-    const RewriteError error = zv::FileExists(target) ? RewriteError::kTargetExists : RewriteError::kCannotWrite;
-    return Refuse(failure, error, About(out.error(), target));
+  return Refuse(failure, RewriteError::kBusy, About(busy, path));
+}
+
+bool CNode::EndFileCleanly(const zv::ConverterLockWait& wait) {
+  zv::ConverterRewriteLock lock(wait);
+  if (lock.busy()) return false;
+  std::FILE* file = std::fopen(path.c_str(), "r+be");
+  if (file == nullptr) return false;
+  const int fd = ::fileno(file);
+  struct stat st {};
+  bool done = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  // Where the data lines begin.
+  uint64_t data_begin = 0;
+  char* buf = nullptr;
+  std::size_t cap = 0;
+  const OldHeader old = SkipOldHeader([&](std::string& line) {
+    const ssize_t n = done ? ::getline(&buf, &cap, file) : -1;
+    if (n < 0) return false;
+    data_begin += static_cast<uint64_t>(n);
+    line.assign(buf, static_cast<std::size_t>(n));
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  });
+  std::free(buf);
+  done = done && !std::ferror(file);
+  const uint64_t size = static_cast<uint64_t>(st.st_size);
+  if (done && old.separator && size > data_begin) {
+    // The last line: the bytes after the last LF of the data part.
+    std::string tail;
+    uint64_t at = size;
+    char chunk[4096];
+    bool found = false;
+    while (done && !found && at > data_begin) {
+      const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(sizeof chunk, at - data_begin));
+      at -= n;
+      done = ::pread(fd, chunk, n, static_cast<off_t>(at)) == static_cast<ssize_t>(n);
+      for (std::size_t i = n; done && i-- > 0;) {
+        if (chunk[i] == '\n') {
+          found = true;
+          at += i + 1;
+          tail.insert(0, chunk + i + 1, n - i - 1);
+          break;
+        }
+      }
+      if (!found && done) tail.insert(0, chunk, n);
+    }
+    if (done && !tail.empty()) {
+      if (IsUnfinished(tail, old.version)) {
+        done = ::ftruncate(fd, static_cast<off_t>(at)) == 0;  // its hour is read again
+      } else {
+        const std::string_view end = tail.back() == '\r' ? "\n" : "\r\n";
+        done = ::pwrite(fd, end.data(), end.size(), static_cast<off_t>(size)) == static_cast<ssize_t>(end.size());
+      }
+    }
   }
-  // The data now live under the new name; the old file goes.
-  ::unlink(path.c_str());
-  path = target;
-  return true;
+  return std::fclose(file) == 0 && done;
 }

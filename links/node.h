@@ -15,11 +15,13 @@
 // keeps that id for its whole life and ids are never reused.
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "data/data_header.h"
 #include "data/date_stamp.h"
 #include "links/status_sink.h"
+#include "platform/converter_lock.h"
 
 class CNode {
  public:
@@ -31,6 +33,7 @@ class CNode {
     kNoSeparator,   // the node file has no "$" line: its data would be lost
     kTargetExists,  // another file already has the new name
     kCannotWrite,   // the new file could not be written or put in place
+    kBusy,          // a converter ran on past the wait, or the file kept changing
   };
   struct RewriteFailure {
     RewriteError error = RewriteError::kNone;
@@ -60,8 +63,30 @@ class CNode {
   // folder and renamed into place, so the old file stays whole on any failure.
   // A new name never replaces an existing file.
   //
+  // The rewrite holds the converter lock (platform/converter_lock.h) from its
+  // read to its rename: while a converter runs it waits, up to the options'
+  // bound (its idle hook runs between the tries), and then fails with kBusy.
+  // A file that changes while it is read all the same (a writer outside our
+  // programs) is read again; when it keeps changing the rewrite fails with
+  // kBusy. An unfinished last line (data/data_record.h) is kept as it is,
+  // without a line end.
+  //
   // True when the file was rewritten; false with the reason in `failure`.
-  bool RewriteHeader(RewriteFailure* failure = nullptr);
+  struct RewriteOptions {
+    zv::ConverterLockWait lock_wait;
+    // For tests: called before the commit with the attempt's number (0, 1, 2).
+    std::function<void(int attempt)> before_commit;
+  };
+  bool RewriteHeader(RewriteFailure* failure = nullptr, const RewriteOptions& options = {});
+
+  // Ends the node file's data cleanly before the converter appends to it, under
+  // the converter lock (waiting as a rewrite does): a last data line without
+  // its line end that lacks values of the file's layout (a converter ended
+  // half-way through it, data/data_record.h) is cut off, and a complete one gets its line end (LF
+  // alone when it ends with CR). A file without data lines, or whose last line
+  // is ended, stays as it is. False when the file could not be read or changed,
+  // or the lock was not had in time.
+  bool EndFileCleanly(const zv::ConverterLockWait& wait = {});
 
   std::string path;  // the node file (on-disk form)
   CDataHeader header{CDataHeader::kWorkstation};

@@ -115,8 +115,8 @@ bool NodePoll::GiveNumber(const CComLink& link) {
 
 // The converter and the archive copy. 137 when the converter cannot be started.
 //
-// The converter appends lines to the node file, so it is never ended
-// half-way: the wait for it has no time-out and does not look at PollCancel (a
+// The converter appends lines to the node file (under the converter lock,
+// which it keeps to its end), so it is never ended half-way: the wait for it has no time-out and does not look at PollCancel (a
 // stop during the converter ends the poll with 142 once it is done). The bins
 // file is deleted only after a converter that ended by itself; one ended by a
 // signal may not have taken the data in, so the file is kept (archived when
@@ -130,6 +130,9 @@ int NodePoll::HandOver(const std::string& bins) {
   int result = status::kOk;
   bool converted = true;
   if (transfer) {
+    // The converter appends after the file's last line: a line that a converter
+    // ended half-way left is cut off first (this poll read its hour again).
+    node_.EndFileCleanly();
     zv::ProgramWait wait;  // no stop flag: waited for to its end
     wait.poll = setup_.timing.worker.converter_poll;
     const zv::ProgramRun run = zv::RunConverter(folder_, bins, wait);

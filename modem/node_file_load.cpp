@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/data_record.h"
 #include "links/node.h"
 #include "links/node_status.h"
 #include "platform/ascii.h"
@@ -92,16 +93,20 @@ class ForwardLines {
 enum class Found { kLine, kNone, kReadError };
 
 // Reads the data part [begin, end) back from its end and returns, in `line`,
-// the trimmed last counted line.
-Found FindLastCountedLine(int fd, uint64_t begin, uint64_t end, std::string& line) {
+// the trimmed last counted line. The lines hold values of the layout of
+// `version`.
+Found FindLastCountedLine(int fd, uint64_t begin, uint64_t end, int version, std::string& line) {
   // The line being gathered, in reverse byte order: each byte is added once, so
   // even a very long line costs no more than its length.
   std::string reversed;
   std::vector<char> chunk(kChunk);
+  bool last = true;  // gathering the bytes after the last LF
   auto check = [&]() {
     std::reverse(reversed.begin(), reversed.end());
     const std::string_view trimmed = TrimView(reversed);
-    if (IsCountedDataLine(trimmed)) {
+    const bool unfinished = last && CZEVDataRec::IsUnfinishedLine(trimmed, version);
+    last = false;
+    if (IsCountedDataLine(trimmed) && !unfinished) {
       line.assign(trimmed);
       return true;
     }
@@ -175,7 +180,7 @@ bool LoadNodeFile(const std::string& path, CNode& node, int* error) {
     std::string last;
     const uint64_t size = static_cast<uint64_t>(st.st_size);
     if (lines.consumed() < size) {
-      const Found found = FindLastCountedLine(fd, lines.consumed(), size, last);
+      const Found found = FindLastCountedLine(fd, lines.consumed(), size, header.GetInt("V"), last);
       if (found == Found::kLine) stamp = CountedLineStamp(last, stamp);
       read_error = found == Found::kReadError;
     }

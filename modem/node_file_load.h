@@ -6,7 +6,10 @@
 // first line starting with "$" ends it). The data lines are never read forward:
 // the file is read back from its end towards the separator until the last
 // counted line is found, which gives the stamp a forward read of every line
-// would give (the last counted line wins, valid or not).
+// would give (the last counted line wins, valid or not). A last line without
+// its line end that lacks values of the file's layout is an unfinished write
+// of a converter ended half-way (data/data_record.h) and does not count, so
+// the next poll reads its hour again.
 
 #include <string>
 #include <string_view>

@@ -16,22 +16,12 @@
 #include <unistd.h>
 
 #include "modem/channel_reader.h"
+#include "platform/runtime_dir.h"
 
 namespace zv {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Makes the folder (0700) unless it is there. One that is there must be a real
-// folder of this user, not a link; its mode is set to 0700 again.
-bool EnsurePrivateDir(const std::string& dir) {
-  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  struct stat st;
-  if (::lstat(dir.c_str(), &st) != 0) return false;
-  if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return false;
-  if ((st.st_mode & 07777) != 0700 && ::chmod(dir.c_str(), 0700) != 0) return false;
-  return true;
-}
 
 bool SocketAddress(const std::string& path, sockaddr_un* addr) {
   std::memset(addr, 0, sizeof *addr);
@@ -59,14 +49,6 @@ bool WaitFor(int fd, short events, Clock::time_point deadline) {
 }
 
 }  // namespace
-
-std::string ChannelDir() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && *runtime) return std::string(runtime) + "/ZV";
-  const char* tmp = std::getenv("TMPDIR");
-  std::string base = tmp && *tmp ? tmp : "/tmp";
-  return base + "/ZV-" + std::to_string(::geteuid());
-}
 
 }  // namespace zv
 

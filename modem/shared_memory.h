@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "modem/hand_over_block.h"
+#include "platform/runtime_dir.h"
 
 namespace zv {
 
@@ -62,9 +63,8 @@ struct ChannelTiming {
   std::chrono::milliseconds block_read{2000};
 };
 
-// $XDG_RUNTIME_DIR/ZV, or, without the variable, "ZV-<uid>" in the system's
-// temporary folder ($TMPDIR, else /tmp).
-std::string ChannelDir();
+// The programs' runtime folder (platform/runtime_dir.h).
+inline std::string ChannelDir() { return RuntimeDir(); }
 
 }  // namespace zv
 

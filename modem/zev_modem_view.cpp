@@ -1,6 +1,8 @@
 #include "modem/zev_modem_view.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QDir>
 #include <QMenu>
 #include <QResizeEvent>
@@ -8,6 +10,7 @@
 #include <climits>
 #include <ctime>
 
+#include "grid/wait_cursor.h"
 #include "links/node_status.h"
 #include "links/poll_flags.h"
 #include "modem/file_properties.h"
@@ -385,7 +388,16 @@ void CZEVModemView::OnNodeSettings() {
   if (dialog.DoModal() != QDialog::Accepted) return;
   node->rename_flag = dialog.rename_flag != 0;
   CNode::RewriteFailure failure;
-  if (!node->RewriteHeader(&failure)) {
+  bool rewritten = false;
+  {
+    // A reader's converter that runs is waited for: the window is painted, the
+    // user's input waits.
+    CWaitCursor wait;
+    CNode::RewriteOptions options;
+    options.lock_wait.idle = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    rewritten = node->RewriteHeader(&failure, options);
+  }
+  if (!rewritten) {
     zv::ShowMessage1251(failure.message, zv::MessageIcon::kError, zv::MessageButtons::kOk, this);
     return;
   }

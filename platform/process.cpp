@@ -12,6 +12,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/converter_lock.h"
+
 extern char** environ;
 
 namespace zv {
@@ -90,7 +92,9 @@ class SpawnSetup {
   SpawnSetup(const SpawnSetup&) = delete;
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-  bool Prepare(const std::string& folder) {
+  // `keep_fd` (when not -1) becomes the child's descriptor 3; every other
+  // descriptor above the standard three is closed.
+  bool Prepare(const std::string& folder, int keep_fd) {
     if (!ok_) return false;
     sigset_t none;
     sigemptyset(&none);
@@ -99,8 +103,10 @@ class SpawnSetup {
     for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM, SIGCHLD, SIGXFSZ, SIGUSR1, SIGUSR2}) {
       sigaddset(&defaults, sig);
     }
+    constexpr int kKept = STDERR_FILENO + 1;
     return ::posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
-           ::posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1) == 0 &&
+           (keep_fd < 0 || ::posix_spawn_file_actions_adddup2(&actions_, keep_fd, kKept) == 0) &&
+           ::posix_spawn_file_actions_addclosefrom_np(&actions_, keep_fd < 0 ? kKept : kKept + 1) == 0 &&
            ::posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str()) == 0 &&
            ::posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
                                                   POSIX_SPAWN_SETSIGDEF) == 0 &&
@@ -117,40 +123,39 @@ class SpawnSetup {
   bool ok_ = false;
 };
 
-}  // namespace
-
-std::string FindProgram(const std::string& name, const std::string& folder) {
-  if (name.empty()) return std::string();
-  if (!folder.empty()) {
-    const std::string own = folder + "/" + name;
-    if (IsExecutableFile(own)) return own;
+// Closes a descriptor when it goes (-1: none).
+class ScopedFd {
+ public:
+  explicit ScopedFd(int fd) : fd_(fd) {}
+  ~ScopedFd() {
+    if (fd_ >= 0) ::close(fd_);
   }
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return std::string();
-  std::string dirs = path;
-  size_t at = 0;
-  while (at <= dirs.size()) {
-    size_t end = dirs.find(':', at);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string dir = dirs.substr(at, end - at);
-    if (!dir.empty()) {
-      const std::string candidate = dir + "/" + name;
-      if (IsExecutableFile(candidate)) return candidate;
-    }
-    at = end + 1;
-  }
-  return std::string();
-}
+  ScopedFd(const ScopedFd&) = delete;
+  ScopedFd& operator=(const ScopedFd&) = delete;
+  int get() const { return fd_; }
 
-ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& folder, const ProgramWait& wait) {
+ private:
+  int fd_;
+};
+
+// RunProgram; `keep_fd` (when not -1) is the child's descriptor 3.
+ProgramRun Run(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
+               const ProgramWait& wait, int keep_fd) {
   ProgramRun run;
   if (StopSet(wait)) {
     run.end = ProgramRun::End::kStopped;
     return run;
   }
+  // The descriptor to keep is first copied above 3, so that the copy into 3
+  // is always a real one (it clears close-on-exec) and the closing of every
+  // descriptor from 4 on takes the copy.
+  ScopedFd high(keep_fd >= 0 ? ::fcntl(keep_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 2) : -1);
+  if (keep_fd >= 0 && high.get() < 0) {
+    run.error = std::strerror(errno);
+    return run;
+  }
   SpawnSetup setup;
-  if (!setup.Prepare(folder)) {
+  if (!setup.Prepare(folder, high.get())) {
     run.error = std::strerror(errno);
     return run;
   }
@@ -185,6 +190,44 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   return Ended(status);
 }
 
+}  // namespace
+
+std::string FindProgram(const std::string& name, const std::string& folder) {
+  if (name.empty()) return std::string();
+  if (!folder.empty()) {
+    const std::string own = folder + "/" + name;
+    if (IsExecutableFile(own)) return own;
+  }
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return std::string();
+  std::string dirs = path;
+  size_t at = 0;
+  while (at <= dirs.size()) {
+    size_t end = dirs.find(':', at);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string dir = dirs.substr(at, end - at);
+    if (!dir.empty()) {
+      const std::string candidate = dir + "/" + name;
+      if (IsExecutableFile(candidate)) return candidate;
+    }
+    at = end + 1;
+  }
+  return std::string();
+}
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder, const ProgramWait& wait) {
+  return Run(program, args, folder, wait, -1);
+}
+
+ProgramRun RunConverterProgram(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& folder, const ProgramWait& wait) {
+  if (StopSet(wait)) return Run(program, args, folder, wait, -1);
+  ScopedFd lock(OpenConverterLock());
+  const bool locked = lock.get() >= 0 && LockConverterShared(lock.get());
+  return Run(program, args, folder, wait, locked ? lock.get() : -1);
+}
+
 ProgramRun RunConverter(const std::string& folder, const std::string& bins_path, const ProgramWait& wait) {
   const std::string program = FindProgram(kConverterName, folder);
   if (program.empty()) {
@@ -192,7 +235,7 @@ ProgramRun RunConverter(const std::string& folder, const std::string& bins_path,
     run.error = std::string(kConverterName) + ": not found";
     return run;
   }
-  return RunProgram(program, {bins_path}, folder, wait);
+  return RunConverterProgram(program, {bins_path}, folder, wait);
 }
 
 }  // namespace zv

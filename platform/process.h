@@ -69,8 +69,19 @@ std::string FindProgram(const std::string& name, const std::string& folder);
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::string& folder, const ProgramWait& wait);
 
+// Runs the converter `program` like RunProgram, under the converter lock
+// (platform/converter_lock.h): the lock is taken shared before the start (the
+// start waits while a node file is being rewritten) and the converter gets the
+// locked descriptor as its descriptor 3, so the lock is held until the
+// converter ends, even when the wait for it ends first (a stop with
+// leave_running_on_stop) or the caller ends. Our own copy is closed when the
+// wait ends. Without a lock file the converter runs all the same.
+ProgramRun RunConverterProgram(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& folder, const ProgramWait& wait);
+
 // The converter: binZEV2 from `folder` (the program's own), else from PATH, run
-// in `folder` with the bins file path as its only argument.
+// in `folder` with the bins file path as its only argument, under the
+// converter lock.
 ProgramRun RunConverter(const std::string& folder, const std::string& bins_path, const ProgramWait& wait);
 
 }  // namespace zv

@@ -105,7 +105,8 @@ bool TextLineReader::Next(std::string& line) {
   }
   line.assign(buf, static_cast<size_t>(n));
   std::free(buf);
-  if (!line.empty() && line.back() == '\n') {
+  line_ended_ = !line.empty() && line.back() == '\n';
+  if (line_ended_) {
     line.pop_back();
     if (!line.empty() && line.back() == '\r') line.pop_back();
   }

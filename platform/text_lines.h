@@ -27,11 +27,15 @@ class TextLineReader {
   // see Failed). A last line without LF is still returned.
   bool Next(std::string& line);
   bool Failed() const { return failed_; }
+  // Whether the line last given by Next ended with LF (false for a last line
+  // without its line end).
+  bool LineEnded() const { return line_ended_; }
   void Close();
 
  private:
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  bool line_ended_ = false;
   int lines_before_fault_ = -1;  // ScopedLineReadFault; -1: none
 };
 

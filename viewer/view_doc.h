@@ -19,9 +19,14 @@
 // file and replaces it only when complete, so a failure leaves the file exactly
 // as it was. When the header's N and NAME name another file (N_NAME.zev, "data"
 // for an empty NAME), the content is committed under that name, never over an
-// existing file, and the old file is removed; the document's path follows. If
-// the file grows while it is being saved (the converter appends), the save starts
-// over.
+// existing file, and the old file is removed; the document's path follows. The
+// save holds the converter lock (platform/converter_lock.h) exclusively from its
+// read to its rename: while a converter runs it waits, events processed and user
+// input held back under the wait cursor, and past the bound it fails with "file
+// is being changed by another program", the file left as it is. If the file
+// still changes while it is being saved (a writer outside our programs), the
+// save starts over. An unfinished last line (data/data_record.h) is not loaded
+// and is saved back as it is, without a line end.
 //
 // No widgets: the period comes from a PeriodSource, the question and the
 // messages go through zv::ShowMessage. Paths are the on-disk form (UTF-8); header
@@ -37,6 +42,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -92,6 +98,8 @@ class CZEVViewDoc : public QObject {
   // For tests: called after the new content is written and before it is
   // committed, with the attempt's number (0, 1, 2).
   void SetBeforeCommitHook(std::function<void(int attempt)> hook) { before_commit_ = std::move(hook); }
+  // How long a save waits for running converters (30 s unless a test sets it).
+  void SetConverterWaitBound(std::chrono::milliseconds bound) { converter_wait_bound_ = bound; }
 
   static constexpr int kColumns = zev_column::kCount;
 
@@ -143,4 +151,5 @@ class CZEVViewDoc : public QObject {
   LoadPeriod last_period_;
   bool has_last_period_ = false;
   std::function<void(int)> before_commit_;
+  std::chrono::milliseconds converter_wait_bound_{30000};
 };

@@ -3,19 +3,26 @@
 // The file is read as it stands and the new content (the header, then every data
 // line as it was or with its error code evaluated anew) goes to a temporary file
 // beside it, which replaces the node file only when complete. A save under a new
-// name never replaces a file of that name. The converter may append to the file
-// meanwhile: the file's size, time and inode seen when reading began are compared
+// name never replaces a file of that name. The converter appends to the file
+// through a descriptor it keeps open, so the whole save runs under the converter
+// lock: no converter runs from the read to the rename. For writers outside our
+// programs the file's size, time and inode seen when reading began are compared
 // before the commit, and on a change the save starts over.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "data/error_reevaluation.h"
 #include "data/node_file_name.h"
 #include "grid/wait_cursor.h"
+#include "platform/ascii.h"
 #include "platform/atomic_file.h"
+#include "platform/converter_lock.h"
 #include "platform/paths.h"
 #include "platform/qt/message_box.h"
 #include "platform/text_lines.h"
@@ -36,6 +43,10 @@ bool SamePathNoCase(const std::string& a, const std::string& b) {
 bool SameFileState(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
          a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+QString ChangedByAnotherProgram() {
+  return QString::fromUtf8("Файл изменяется другой программой. Повторите сохранение позже.");
 }
 
 void ReportSaveFailure(const std::string& path, const QString& reason) {
@@ -66,6 +77,19 @@ bool CZEVViewDoc::OnSaveDocument(const std::string& path) {
   }
 
   CWaitCursor wait;
+  // A running converter is waited for; the window is painted meanwhile, but
+  // the user's input waits until the save is over.
+  zv::ConverterLockWait lock_wait;
+  lock_wait.bound = converter_wait_bound_;
+  lock_wait.idle = [] {
+    if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  };
+  zv::ConverterRewriteLock lock(lock_wait);
+  if (lock.busy()) {
+    wait.Restore();
+    ReportSaveFailure(path, ChangedByAnotherProgram());
+    return false;
+  }
   QString error;
   for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
     switch (SaveOnce(path, target, rename, attempt, error)) {
@@ -74,10 +98,12 @@ bool CZEVViewDoc::OnSaveDocument(const std::string& path) {
           ::unlink(path.c_str());  // the data now live under the new name
           SetPathName(target, true);
         }
+        lock.Release();
         recompute = 0;
         SetTitle();
         return true;
       case SaveStep::kFailed:
+        lock.Release();
         wait.Restore();
         ReportSaveFailure(path, error);
         return false;
@@ -85,8 +111,9 @@ bool CZEVViewDoc::OnSaveDocument(const std::string& path) {
         break;
     }
   }
+  lock.Release();
   wait.Restore();
-  ReportSaveFailure(path, QString::fromUtf8("Файл изменяется другой программой. Повторите сохранение позже."));
+  ReportSaveFailure(path, ChangedByAnotherProgram());
   return false;
 }
 
@@ -113,11 +140,18 @@ CZEVViewDoc::SaveStep CZEVViewDoc::SaveOnce(const std::string& path, const std::
   }
   out.Write(header.Serialize());
   std::string line;
-  if (recompute) {
-    zv::ErrorCodeReevaluation pass(header.GetInt("V"), header.GetInt("SCHEMA"));
-    while (in.Next(line)) out.WriteLine(pass.Line(line));
-  } else {
-    while (in.Next(line)) out.WriteLine(line);
+  // An unfinished last line stays as it is, without a line end: written whole
+  // (or evaluated) it would become a record of the wrong figures.
+  const int version = old_header.GetInt("V");
+  const auto unfinished = [&] { return !in.LineEnded() && CZEVDataRec::IsUnfinishedLine(zv::TrimView(line), version); };
+  std::optional<zv::ErrorCodeReevaluation> pass;
+  if (recompute) pass.emplace(header.GetInt("V"), header.GetInt("SCHEMA"));
+  while (in.Next(line)) {
+    if (unfinished()) {
+      out.Write(line);
+    } else {
+      out.WriteLine(pass ? pass->Line(line) : line);
+    }
   }
   if (in.Failed()) {
     error = Reason(EIO);

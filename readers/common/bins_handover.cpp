@@ -53,7 +53,7 @@ BinsHandOver HandOverReaderBins(const std::string& base, const std::string& name
     if (!program.empty()) {
       ProgramWait own = wait;
       own.leave_running_on_stop = true;
-      const ProgramRun run = RunProgram(program, {name}, base, own);
+      const ProgramRun run = RunConverterProgram(program, {name}, base, own);
       result.converter_started = run.end != ProgramRun::End::kNotStarted;
       result.stopped = run.end == ProgramRun::End::kStopped;
       result.converted = run.end == ProgramRun::End::kExited && run.exit_code == 0;

@@ -18,7 +18,8 @@
 //
 // A converter already running is never ended by a stop (it may be writing a
 // node file): the stop ends only the wait, the program runs on by itself, and
-// the file stays in bins.
+// the file stays in bins. The converter runs under the converter lock
+// (platform/converter_lock.h), which it keeps until its own end.
 
 #include <string>
 

@@ -24,9 +24,23 @@
 
 namespace {
 
+// The values of a trimmed data line: the non-empty TAB-separated pieces after
+// its first 17 characters.
+int ValueCount(const std::string& line) {
+  int n = 0;
+  bool in_piece = false;
+  for (size_t i = 17; i < line.size(); ++i) {
+    if (line[i] != '\t' && !in_piece) ++n;
+    in_piece = line[i] != '\t';
+  }
+  return n;
+}
+
 // The stamp as a forward read of the whole file gives it, written apart from
 // the loader: every line after "$", trimmed; one with a TAB after its first
-// character counts; the last counted one gives day, month, year and hour.
+// character counts, but a last line without its end only with every value of
+// the layout (else a converter was ended while writing it); the last counted
+// one gives day, month, year and hour.
 DateStamp ForwardStamp(const std::string& path) {
   zv::TextLineReader in(path);
   CDataHeader header(CDataHeader::kWorkstation);
@@ -37,6 +51,7 @@ DateStamp ForwardStamp(const std::string& path) {
     const std::string t = zv::Trim(line);
     const size_t tab = t.find('\t');
     if (tab == std::string::npos || tab == 0) continue;
+    if (!in.LineEnded() && ValueCount(t) < (header.GetInt("V") == 8 ? 22 : 18)) continue;  // cut off
     auto num = [&](size_t at, size_t n) {
       return at < 16 && at < t.size() ? std::atoi(t.substr(at, std::min(n, 16 - at)).c_str()) : 0;
     };
@@ -49,6 +64,13 @@ DateStamp ForwardStamp(const std::string& path) {
 std::string Text(const std::vector<std::string>& lines, const char* end = "\r\n") {
   std::string s;
   for (const auto& l : lines) s += l + end;
+  return s;
+}
+
+// `n` values, each after a TAB; the last one `last` when given.
+std::string Values(int n, const std::string& last = "") {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += i + 1 == n && !last.empty() ? "\t" + last : "\t12.34";
   return s;
 }
 
@@ -66,7 +88,17 @@ TEST(NodeFileLoad, LastCountedLineGivesTheStampAsAForwardReadWould) {
       {"one line", kHead + Text({"01.02.2013 05:00\t1.00\t0"}), {2013, 2, 1, 5, 0, 0}},
       {"last of several", kHead + Text({"01.02.2013 05:00\t1", "01.02.2013 06:00\t2"}), {2013, 2, 1, 6, 0, 0}},
       {"LF ends", kHead + Text({"01.02.2013 05:00\t1", "02.02.2013 07:00\t2"}, "\n"), {2013, 2, 2, 7, 0, 0}},
-      {"no line end at the end", kHead + "01.02.2013 05:00\t1\r\n09.10.2014 23:00\t2", {2014, 10, 9, 23, 0, 0}},
+      {"no line end at the end", kHead + "01.02.2013 05:00\t1\r\n09.10.2014 23:00" + Values(18) + "\t0",
+       {2014, 10, 9, 23, 0, 0}},
+      {"a last line cut off", kHead + "01.02.2013 05:00\t1\r\n09.10.2014 23:00" + Values(17), {2013, 2, 1, 5, 0, 0}},
+      {"a last line cut off in its time", kHead + "01.02.2013 05:00\t1\r\n09.10.2014\t23", {2013, 2, 1, 5, 0, 0}},
+      {"a last line cut inside its last value", kHead + "01.02.2013 05:00\t1\r\n09.10.2014 23:00" + Values(18, "7"),
+       {2014, 10, 9, 23, 0, 0}},
+      {"a last line cut off, V 8", Text({"V\t8", "$", "01.02.2013 05:00\t1"}) + "09.10.2014 23:00" + Values(18),
+       {2013, 2, 1, 5, 0, 0}},
+      {"only a cut line", kHead + "09.10.2014 23:00" + Values(3), DateStamp()},
+      {"a short line ended by CR alone is cut off", kHead + "01.02.2013 05:00\t1\r\n09.10.2014 23:00\t2\r",
+       {2013, 2, 1, 5, 0, 0}},
       {"month 13 last: the default, valid or not", kHead + Text({"01.02.2013 05:00\t1", "01.13.2013 05:00\t1"}),
        DateStamp()},
       {"hour 24 last", kHead + Text({"01.02.2013 05:00\t1", "01.02.2013 24:00\t1"}), DateStamp()},
