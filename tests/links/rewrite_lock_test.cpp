@@ -44,20 +44,13 @@ CNode& Load(CNode& node, const std::string& path) {
 // in place or under a new name, and also when the starter is a reader that its
 // user stopped while the converter ran on.
 TEST(RewriteUnderConverterLock, ALineAppendedDuringTheRewriteIsNeverLost) {
-  struct Case {
-    ConverterStarter::Mode mode;
-    bool rename;
-  };
-  for (const Case c : {Case{ConverterStarter::Mode::kPoll, false}, Case{ConverterStarter::Mode::kPoll, true},
-                       Case{ConverterStarter::Mode::kReaderStopped, false},
-                       Case{ConverterStarter::Mode::kReaderStopped, true}}) {
-    const bool reader = c.mode == ConverterStarter::Mode::kReaderStopped;
-    SCOPED_TRACE(testing::Message() << (reader ? "reader stopped" : "poll") << (c.rename ? ", renamed" : ""));
+  for (const zv::test::ConverterStartCase& c : zv::test::kConverterStartCases) {
+    SCOPED_TRACE(testing::Message() << (c.reader() ? "reader stopped" : "poll") << (c.rename ? ", renamed" : ""));
     TempDir dir;
     const std::string file = dir.Write("00000_new.zev", std::string(kHeader) + Lines(0, 24));
     zv::test::WritePausingConverter(dir.path(), file, Lines(24, 24), Lines(48, 24));
     ConverterStarter starter(c.mode, dir.path(), "bins/x.bin");
-    ASSERT_TRUE(zv::test::WaitForFile(dir.File(reader ? "starter-stopped" : "paused")));
+    ASSERT_TRUE(zv::test::WaitForFile(dir.File(c.ready_file())));
 
     CNode node;
     Load(node, file);

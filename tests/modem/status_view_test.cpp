@@ -218,18 +218,32 @@ TEST_F(FrameTest, ANarrowWindowKeepsTheAutomaticWidth) {
   EXPECT_EQ(grid()->GetColumnWidth(1), automatic);
 }
 
+// A frame made afresh in a small and a large font, the application's font
+// restored afterwards.
+class FontFrameTest : public FrameTest {
+ protected:
+  template <typename Check>
+  void InTwoFontSizes(Check check) {
+    const QFont before = QApplication::font();
+    for (int pixels : {12, 15}) {
+      SCOPED_TRACE(pixels);
+      QFont font(QStringLiteral("DejaVu Sans"));
+      font.setPixelSize(pixels);
+      QApplication::setFont(font);
+      frame_.reset();
+      MakeFrame();
+      check();
+    }
+    frame_.reset();
+    QApplication::setFont(before);
+  }
+};
+
 // The heading row holds its texts in the grid's font with the margin above
 // and below them, in a small and a large font; it is no higher than that needs
 // unless the default row height is.
-TEST_F(FrameTest, TheHeadingRowHoldsItsTextsWithTheirMargins) {
-  const QFont before = QApplication::font();
-  for (int pixels : {12, 15}) {
-    SCOPED_TRACE(pixels);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(pixels);
-    QApplication::setFont(font);
-    frame_.reset();
-    MakeFrame();
+TEST_F(FontFrameTest, TheHeadingRowHoldsItsTextsWithTheirMargins) {
+  InTwoFontSizes([&] {
     const int margin = static_cast<int>(grid()->GetCell(0, 1)->GetMargin());
     int needed = 0;
     for (int col = 0; col < grid()->GetColumnCount(); ++col) {
@@ -240,22 +254,13 @@ TEST_F(FrameTest, TheHeadingRowHoldsItsTextsWithTheirMargins) {
     needed += 2 * margin;
     EXPECT_GE(grid()->GetRowHeight(0), needed);
     EXPECT_EQ(grid()->GetRowHeight(0), std::max(needed, grid()->GetDefaultCell(false, false)->GetHeight()));
-  }
-  frame_.reset();
-  QApplication::setFont(before);
+  });
 }
 
 // Automatic widths measure the headings; the read time shown for good in
 // column 5 must fit its column whatever digits it holds.
-TEST_F(FrameTest, AutomaticWidthsHoldTheReadTime) {
-  const QFont before = QApplication::font();
-  for (int pixels : {12, 15}) {
-    SCOPED_TRACE(pixels);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(pixels);
-    QApplication::setFont(font);
-    frame_.reset();
-    MakeFrame();
+TEST_F(FontFrameTest, AutomaticWidthsHoldTheReadTime) {
+  InTwoFontSizes([&] {
     const std::shared_ptr<CNode> node = AddNode("00042", "School");
     const int row = RowOf(*node);
     view()->UpdateNodeRow(0, *node, status::kOk);
@@ -266,9 +271,7 @@ TEST_F(FrameTest, AutomaticWidthsHoldTheReadTime) {
                                ":" + std::string(2, digit) + ":" + std::string(2, digit);
       EXPECT_LE(grid()->GetTextExtent(row, 5, time).cx, width) << time;
     }
-  }
-  frame_.reset();
-  QApplication::setFont(before);
+  });
 }
 
 TEST_F(FrameTest, StoredWidthsSetOnlyTheirColumns) {

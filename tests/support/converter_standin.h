@@ -51,4 +51,20 @@ class ConverterStarter {
   std::thread thread_;
 };
 
+// The ways a rewrite meets a converter that pauses: started by a poll or by
+// a reader stopped meanwhile, and the file kept in place or renamed.
+struct ConverterStartCase {
+  ConverterStarter::Mode mode;
+  bool rename;
+  bool reader() const { return mode == ConverterStarter::Mode::kReaderStopped; }
+  // The file the starter makes once the converter is in its pause.
+  const char* ready_file() const { return reader() ? "starter-stopped" : "paused"; }
+};
+inline constexpr ConverterStartCase kConverterStartCases[] = {
+    {ConverterStarter::Mode::kPoll, false},
+    {ConverterStarter::Mode::kPoll, true},
+    {ConverterStarter::Mode::kReaderStopped, false},
+    {ConverterStarter::Mode::kReaderStopped, true},
+};
+
 }  // namespace zv::test

@@ -42,15 +42,8 @@ class ViewDocConverterTest : public ViewDocTest {
 // past its bound; no line is lost, in place or under the new name, and also
 // when the starter is a reader stopped while the converter ran on.
 TEST_F(ViewDocConverterTest, ASaveWhileTheConverterAppendsLosesNoLine) {
-  struct Case {
-    ConverterStarter::Mode mode;
-    bool rename;
-  };
-  for (const Case c : {Case{ConverterStarter::Mode::kPoll, false}, Case{ConverterStarter::Mode::kPoll, true},
-                       Case{ConverterStarter::Mode::kReaderStopped, false},
-                       Case{ConverterStarter::Mode::kReaderStopped, true}}) {
-    const bool reader = c.mode == ConverterStarter::Mode::kReaderStopped;
-    SCOPED_TRACE(testing::Message() << (reader ? "reader stopped" : "poll") << (c.rename ? ", renamed" : ""));
+  for (const zv::test::ConverterStartCase& c : zv::test::kConverterStartCases) {
+    SCOPED_TRACE(testing::Message() << (c.reader() ? "reader stopped" : "poll") << (c.rename ? ", renamed" : ""));
     TempDir folder;
     zv::sim::NodeFilePlan plan;
     plan.data = Day(1);
@@ -58,7 +51,7 @@ TEST_F(ViewDocConverterTest, ASaveWhileTheConverterAppendsLosesNoLine) {
     ASSERT_TRUE(Open(path, Hour(2024, 3, 1), Hour(2024, 3, 1)));
     zv::test::WritePausingConverter(folder.path(), path, Text(Day(2)), Text(Day(3)));
     ConverterStarter starter(c.mode, folder.path(), "bins/x.bin");
-    ASSERT_TRUE(zv::test::WaitForFile(folder.File(reader ? "starter-stopped" : "paused")));
+    ASSERT_TRUE(zv::test::WaitForFile(folder.File(c.ready_file())));
     doc.header.SetString("NAME", c.rename ? "B" : doc.header.GetString("NAME"));
     doc.header.SetInt("UCONTROL", 1);
 
