@@ -9,27 +9,13 @@
 #include <unistd.h>
 #include <utility>
 
+#include "platform/unique_fd.h"
+
 namespace {
 
 using Steady = std::chrono::steady_clock;
 
 constexpr int kDiscardChunk = 4096;
-
-// Closes the descriptor of a failed connect attempt.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 class AddressList {
  public:
@@ -79,7 +65,7 @@ bool CTimeoutSocket::Connect(const std::string& host, int port, zv::Duration lim
   const Deadline deadline = Steady::now() + limit;
   const AddressList addresses(host, port);
   for (const addrinfo* a = addresses.first(); a != nullptr && !Stopped(); a = a->ai_next) {
-    Descriptor fd(::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
+    zv::UniqueFd fd(::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
     if (fd.get() < 0) continue;
     if (::connect(fd.get(), a->ai_addr, a->ai_addrlen) != 0) {
       if (errno != EINPROGRESS) continue;

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/converter_lock.h"
+#include "platform/unique_fd.h"
 
 extern char** environ;
 
@@ -123,21 +124,6 @@ class SpawnSetup {
   bool ok_ = false;
 };
 
-// Closes a descriptor when it goes (-1: none).
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // RunProgram; `keep_fd` (when not -1) is the child's descriptor 3.
 ProgramRun Run(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
                const ProgramWait& wait, int keep_fd) {
@@ -149,7 +135,7 @@ ProgramRun Run(const std::string& program, const std::vector<std::string>& args,
   // The descriptor to keep is first copied above 3, so that the copy into 3
   // is always a real one (it clears close-on-exec) and the closing of every
   // descriptor from 4 on takes the copy.
-  ScopedFd high(keep_fd >= 0 ? ::fcntl(keep_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 2) : -1);
+  UniqueFd high(keep_fd >= 0 ? ::fcntl(keep_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 2) : -1);
   if (keep_fd >= 0 && high.get() < 0) {
     run.error = std::strerror(errno);
     return run;
@@ -223,7 +209,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 ProgramRun RunConverterProgram(const std::string& program, const std::vector<std::string>& args,
                                const std::string& folder, const ProgramWait& wait) {
   if (StopSet(wait)) return Run(program, args, folder, wait, -1);
-  ScopedFd lock(OpenConverterLock());
+  UniqueFd lock(OpenConverterLock());
   const bool locked = lock.get() >= 0 && LockConverterShared(lock.get());
   return Run(program, args, folder, wait, locked ? lock.get() : -1);
 }
