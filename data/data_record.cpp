@@ -6,8 +6,10 @@
 
 #include "data/format_helpers.h"
 #include "data/tab_pieces.h"
+#include "platform/ascii.h"
 #include "platform/numbers.h"
 #include "platform/str_format.h"
+#include "platform/text_lines.h"
 
 namespace {
 
@@ -95,8 +97,13 @@ bool CZEVDataRec::HoldsAllValues(std::string_view line, int version) {
 }
 
 bool CZEVDataRec::IsUnfinishedLine(std::string_view line, int version) {
+  line = zv::TrimView(line);
   const size_t tab = line.find('\t');
   return tab != std::string_view::npos && tab > 0 && !HoldsAllValues(line, version);
+}
+
+bool CZEVDataRec::IsUnfinishedLine(const zv::TextLineReader& in, std::string_view line, int version) {
+  return !in.LineEnded() && IsUnfinishedLine(line, version);
 }
 
 std::string CZEVDataRec::WriteLine() const {

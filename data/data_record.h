@@ -28,6 +28,10 @@
 #include "data/data_columns.h"
 #include "data/date_stamp.h"
 
+namespace zv {
+class TextLineReader;
+}
+
 class CZEVDataRec {
  public:
   static constexpr int kValueCount = zev_column::kCount;
@@ -54,12 +58,14 @@ class CZEVDataRec {
   // Whether the line (trimmed, time characters included) holds every value of
   // the layout of `version`.
   static bool HoldsAllValues(std::string_view line, int version);
-  // Whether a last line of a file without its line end (trimmed) is an
-  // unfinished write, a converter ended half-way through it: a data line (a
-  // TAB after its start) that does not hold every value of the layout. It is
-  // no record, and the next poll writes its hour again. A line cut inside its
-  // last value cannot be told from a whole one.
+  // Whether a last line of a file without its line end is an unfinished
+  // write, a converter ended half-way through it: a data line (a TAB after its
+  // start, blanks around it aside) that does not hold every value of the
+  // layout. It is no record, and the next poll writes its hour again. A line
+  // cut inside its last value cannot be told from a whole one.
   static bool IsUnfinishedLine(std::string_view line, int version);
+  // The same for the line `in` gave last: only one without its line end can be.
+  static bool IsUnfinishedLine(const zv::TextLineReader& in, std::string_view line, int version);
 
   // The record as a data line, CR LF included.
   std::string WriteLine() const;

@@ -9,12 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <vector>
 
 #include "data/data_record.h"
 #include "data/node_file_name.h"
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
+#include "platform/file_state.h"
 #include "platform/cp1251.h"
 #include "platform/paths.h"
 #include "platform/text_lines.h"
@@ -26,11 +26,6 @@ std::atomic<zv::NodeId> g_next_node_id{1};
 // A file that changes under a rewrite is read again this often at most.
 constexpr int kRewriteAttempts = 3;
 
-bool SameFileState(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
-}
-
 // What a rewrite needs of the header it replaces: whether it ends with its "$"
 // line (the trimmed line "$"), and the layout (V) of the data lines after it.
 struct OldHeader {
@@ -40,25 +35,18 @@ struct OldHeader {
 
 OldHeader SkipOldHeader(const std::function<bool(std::string&)>& next_line) {
   OldHeader old;
-  std::string line;
-  std::vector<std::string> lines;
-  while (!old.separator && next_line(line)) {
-    old.separator = zv::TrimRightView(line) == "$";
-    if (!old.separator && !zv::TrimView(line).starts_with('$')) lines.push_back(line);
-  }
   CDataHeader header(CDataHeader::kWorkstation);
-  std::size_t next = 0;
-  header.Read([&](std::string& l) {
-    if (next == lines.size()) return false;
-    l = lines[next++];
+  // The header's reading stops at every line that starts with "$"; only the
+  // line "$" itself ends the header here.
+  std::string last;
+  const auto next = [&](std::string& line) {
+    if (!next_line(line)) return false;
+    last = line;
     return true;
-  });
+  };
+  while (!old.separator && header.Read(next)) old.separator = zv::TrimRightView(last) == "$";
   old.version = header.GetInt("V");
   return old;
-}
-
-bool IsUnfinished(const std::string& line, int version) {
-  return CZEVDataRec::IsUnfinishedLine(zv::TrimView(line), version);
 }
 
 bool Refuse(CNode::RewriteFailure* failure, CNode::RewriteError error, std::string message) {
@@ -135,7 +123,7 @@ bool CNode::RewriteHeader(RewriteFailure* failure, const RewriteOptions& options
     std::string line;
     while (in.Next(line)) {
       // An unfinished last line stays so: written whole it would become a record.
-      if (!in.LineEnded() && IsUnfinished(line, version)) {
+      if (CZEVDataRec::IsUnfinishedLine(in, line, version)) {
         out.Write(line);
       } else {
         out.WriteLine(line);
@@ -148,7 +136,7 @@ bool CNode::RewriteHeader(RewriteFailure* failure, const RewriteOptions& options
     in.Close();
     if (options.before_commit) options.before_commit(attempt);
     struct stat now {};
-    if (::stat(path.c_str(), &now) != 0 || !SameFileState(seen, now)) {
+    if (::stat(path.c_str(), &now) != 0 || !zv::SameFileState(seen, now)) {
       out.Discard();
       continue;
     }
@@ -213,7 +201,7 @@ bool CNode::EndFileCleanly(const zv::ConverterLockWait& wait) {
       if (!found && done) tail.insert(0, chunk, n);
     }
     if (done && !tail.empty()) {
-      if (IsUnfinished(tail, old.version)) {
+      if (CZEVDataRec::IsUnfinishedLine(tail, old.version)) {
         done = ::ftruncate(fd, static_cast<off_t>(at)) == 0;  // its hour is read again
       } else {
         const std::string_view end = tail.back() == '\r' ? "\n" : "\r\n";

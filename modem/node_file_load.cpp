@@ -14,6 +14,7 @@
 #include "links/node_status.h"
 #include "platform/ascii.h"
 #include "platform/numbers.h"
+#include "platform/text_lines.h"
 
 namespace zv {
 
@@ -152,21 +153,12 @@ DateStamp CountedLineStamp(std::string_view line, const DateStamp& current) {
 }
 
 bool LoadNodeFile(const std::string& path, CNode& node, int* error) {
-  // O_NONBLOCK: opening a FIFO never waits for a writer; fstat then refuses
-  // whatever is not a regular file (reads of a regular file ignore the flag).
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    if (error) *error = errno;
-    return false;
-  }
+  // Only a regular file, and the open never waits (a FIFO).
+  const int fd = OpenRegularFileForReading(path);
   struct stat st {};
-  const bool stated = ::fstat(fd, &st) == 0;
-  if (!stated || !S_ISREG(st.st_mode)) {
-    const int e = !stated ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    ::close(fd);
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    const int e = errno;
+    if (fd >= 0) ::close(fd);
     if (error) *error = e;
     return false;
   }

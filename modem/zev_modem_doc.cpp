@@ -167,8 +167,8 @@ bool CZEVModemDoc::OnOpenDocument(const std::string& path) {
   // The file must open, as any document's; an empty one reads as nothing.
   // Only a regular file counts, and the open never waits (a FIFO).
   struct stat st {};
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  const bool opened = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const int fd = zv::OpenRegularFileForReading(path);
+  const bool opened = fd >= 0 && ::fstat(fd, &st) == 0;
   if (fd >= 0) ::close(fd);
   if (!opened) {
     ReportCannotOpen(path, dialog_parent_);

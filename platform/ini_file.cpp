@@ -59,7 +59,9 @@ std::string IniFile::Text() const {
   return out;
 }
 
-bool IniFile::Save(const std::string& path) const { return WriteFileAtomically(path, Text()); }
+bool IniFile::Save(const std::string& path, std::string* error) const {
+  return WriteFileAtomically(path, Text(), error);
+}
 
 int IniFile::FindSection(std::string_view section) const {
   for (size_t i = 0; i < lines_.size(); ++i) {

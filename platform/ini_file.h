@@ -22,8 +22,9 @@ class IniFile {
   bool LoadForUpdate(const std::string& path, int* error = nullptr);
   void Parse(std::string_view text);
   std::string Text() const;  // LF line ends
-  // Atomic replacement of the file (temporary file, then rename).
-  bool Save(const std::string& path) const;
+  // Atomic replacement of the file (temporary file, then rename); the reason
+  // of a failure goes to `error` when one is given.
+  bool Save(const std::string& path, std::string* error = nullptr) const;
 
   std::optional<std::string> Get(std::string_view section, std::string_view name) const;
   // Replaces the value (and the name's spelling) or appends it to its section,

@@ -11,7 +11,6 @@
 #include <mutex>
 
 #include "platform/ascii.h"
-#include "platform/atomic_file.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 
@@ -132,12 +131,7 @@ bool Profile::Update(const std::function<void(IniFile&)>& change, std::string* e
   if (!ini.LoadForUpdate(path, &why)) return Fail(error, why);
   if ((why = CheckMayReplace(path)) != 0) return Fail(error, why);
   change(ini);
-  std::string save_error;
-  if (!WriteFileAtomically(path, ini.Text(), &save_error)) {
-    if (error) *error = save_error;
-    return false;
-  }
-  return true;
+  return ini.Save(path, error);
 }
 
 bool Profile::WriteInt(std::string_view section, std::string_view name, int value, std::string* error) const {

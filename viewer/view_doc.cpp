@@ -22,12 +22,6 @@ bool IsDataLine(std::string_view trimmed) {
   return tab != std::string_view::npos && tab != 0;
 }
 
-// A last line without its line end that lacks values of the layout: a
-// converter's write cut off half-way, no record (it is written again whole).
-bool IsUnfinishedLine(const zv::TextLineReader& in, std::string_view trimmed, int version) {
-  return !in.LineEnded() && CZEVDataRec::IsUnfinishedLine(trimmed, version);
-}
-
 }  // namespace
 
 CZEVViewDoc::CZEVViewDoc(const PeriodSource* period, QObject* parent) : QObject(parent), period_(period) {}
@@ -142,7 +136,7 @@ CZEVViewDoc::LoadResult CZEVViewDoc::Load(const std::string& path, const LoadPer
   DateStamp last_time;
   while (in.Next(line)) {
     const std::string_view t = zv::TrimView(line);
-    if (!IsDataLine(t) || IsUnfinishedLine(in, t, version)) continue;
+    if (!IsDataLine(t) || CZEVDataRec::IsUnfinishedLine(in, t, version)) continue;
     const DateStamp time = ParseLineTime(t);
     last_time = time;
     if (!in_period) {
@@ -169,7 +163,7 @@ CZEVViewDoc::LoadResult CZEVViewDoc::Load(const std::string& path, const LoadPer
     // The question offers the file's last month: find its last data line.
     while (in.Next(line)) {
       const std::string_view t = zv::TrimView(line);
-      if (IsDataLine(t) && !IsUnfinishedLine(in, t, version)) last_time = ParseLineTime(t);
+      if (IsDataLine(t) && !CZEVDataRec::IsUnfinishedLine(in, t, version)) last_time = ParseLineTime(t);
     }
   }
   if (in.Failed()) {

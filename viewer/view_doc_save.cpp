@@ -20,9 +20,9 @@
 #include "data/error_reevaluation.h"
 #include "data/node_file_name.h"
 #include "grid/wait_cursor.h"
-#include "platform/ascii.h"
 #include "platform/atomic_file.h"
 #include "platform/converter_lock.h"
+#include "platform/file_state.h"
 #include "platform/paths.h"
 #include "platform/qt/message_box.h"
 #include "platform/text_lines.h"
@@ -38,11 +38,6 @@ QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error));
 // File names compare without regard to letter case, Cyrillic included.
 bool SamePathNoCase(const std::string& a, const std::string& b) {
   return Path(a).compare(Path(b), Qt::CaseInsensitive) == 0;
-}
-
-bool SameFileState(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
 QString ChangedByAnotherProgram() {
@@ -143,11 +138,10 @@ CZEVViewDoc::SaveStep CZEVViewDoc::SaveOnce(const std::string& path, const std::
   // An unfinished last line stays as it is, without a line end: written whole
   // (or evaluated) it would become a record of the wrong figures.
   const int version = old_header.GetInt("V");
-  const auto unfinished = [&] { return !in.LineEnded() && CZEVDataRec::IsUnfinishedLine(zv::TrimView(line), version); };
   std::optional<zv::ErrorCodeReevaluation> pass;
   if (recompute) pass.emplace(header.GetInt("V"), header.GetInt("SCHEMA"));
   while (in.Next(line)) {
-    if (unfinished()) {
+    if (CZEVDataRec::IsUnfinishedLine(in, line, version)) {
       out.Write(line);
     } else {
       out.WriteLine(pass ? pass->Line(line) : line);
@@ -161,7 +155,7 @@ CZEVViewDoc::SaveStep CZEVViewDoc::SaveOnce(const std::string& path, const std::
 
   if (before_commit_) before_commit_(attempt);
   struct stat now {};
-  if (::stat(path.c_str(), &now) != 0 || !SameFileState(seen, now)) return SaveStep::kChanged;
+  if (::stat(path.c_str(), &now) != 0 || !zv::SameFileState(seen, now)) return SaveStep::kChanged;
   if (!(rename ? out.CommitAsNew(target) : out.Commit())) {
     error = QString::fromLocal8Bit(out.error().c_str());
     return SaveStep::kFailed;

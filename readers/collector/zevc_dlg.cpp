@@ -176,9 +176,7 @@ CZEVC32Dlg::CZEVC32Dlg(zv::CollectorJobSetup setup, QWidget* parent)
   port_ = new QLineEdit(this);
   port_->setObjectName(QStringLiteral("Port"));
   port_->installEventFilter(this);
-  port_->setMinimumWidth(zv::LineEditWidthFor(*port_, zv::WidestJoined(QFontMetricsF(port_->font()),
-                                                                       {zv::DigitTexts(), zv::DigitTexts(),
-                                                                        zv::DigitTexts()})));
+  zv::FitReaderPortField(port_);
   progress_ = new QProgressBar(this);
   progress_->setTextVisible(false);
 
@@ -215,9 +213,12 @@ CZEVC32Dlg::CZEVC32Dlg(zv::CollectorJobSetup setup, QWidget* parent)
   connect(copy_selected_, &QPushButton::clicked, this, &CZEVC32Dlg::OnCopySelected);
   connect(clear_, &QPushButton::clicked, this, &CZEVC32Dlg::OnClearCollector);
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this, &CZEVC32Dlg::OnHeaderClick);
-  connect(data_transfer_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), data_transfer_, "DataTransfer", this); });
-  connect(archive_save_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), archive_save_, "ArchiveSave", this); });
-  connect(show_deleted_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), show_deleted_, "ShowDeleted", this); });
+  connect(data_transfer_, &QCheckBox::clicked, this,
+          [this] { zv::StoreReaderCheckBox(Settings(), data_transfer_, "DataTransfer", this); });
+  connect(archive_save_, &QCheckBox::clicked, this,
+          [this] { zv::StoreReaderCheckBox(Settings(), archive_save_, "ArchiveSave", this); });
+  connect(show_deleted_, &QCheckBox::clicked, this,
+          [this] { zv::StoreReaderCheckBox(Settings(), show_deleted_, "ShowDeleted", this); });
 }
 
 CZEVC32Dlg::~CZEVC32Dlg() {
@@ -255,9 +256,7 @@ void CZEVC32Dlg::contextMenuEvent(QContextMenuEvent* e) {
   menu.exec(e->globalPos());
 }
 
-bool CZEVC32Dlg::StorePort() {
-  return zv::StoreReaderPort(Settings(), port_, this);
-}
+bool CZEVC32Dlg::StorePort() { return zv::StoreReaderPort(Settings(), port_, this); }
 
 void CZEVC32Dlg::ZeroJobTable() { job_.entries.fill(0); }
 

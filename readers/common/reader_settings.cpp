@@ -1,11 +1,13 @@
 #include "readers/common/reader_settings.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <string>
 
 #include "platform/profile.h"
 #include "platform/qt/settings_message.h"
+#include "platform/qt/text_fit.h"
 
 namespace zv {
 
@@ -26,6 +28,11 @@ bool StoreReaderPort(const Profile& profile, QLineEdit* port, QWidget* parent) {
   port->setText(QString::fromStdString(profile.GetString(kReaderSection, "Port", "1")));
   ReportSettingsNotSaved(profile, error, parent);
   return false;
+}
+
+void FitReaderPortField(QLineEdit* port) {
+  const QStringList digits = DigitTexts();
+  port->setMinimumWidth(LineEditWidthFor(*port, WidestJoined(QFontMetricsF(port->font()), {digits, digits, digits})));
 }
 
 }  // namespace zv

@@ -23,4 +23,7 @@ void StoreReaderCheckBox(const Profile& profile, QCheckBox* box, const char* nam
 // profile that cannot be written still lets the device be read on it.
 bool StoreReaderPort(const Profile& profile, QLineEdit* port, QWidget* parent);
 
+// Gives the port field room for a number of three digits in its font.
+void FitReaderPortField(QLineEdit* port);
+
 }  // namespace zv

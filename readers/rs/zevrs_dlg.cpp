@@ -118,8 +118,7 @@ CZEVRSDlg::CZEVRSDlg(zv::DirectJobSetup setup, QWidget* parent)
   port_ = new QLineEdit(this);
   port_->setObjectName(QStringLiteral("Port"));
   port_->installEventFilter(this);
-  port_->setMinimumWidth(zv::LineEditWidthFor(
-      *port_, zv::WidestJoined(QFontMetricsF(port_->font()), {zv::DigitTexts(), zv::DigitTexts(), zv::DigitTexts()})));
+  zv::FitReaderPortField(port_);
   progress_ = new QProgressBar(this);
   progress_->setTextVisible(false);
 
@@ -142,8 +141,10 @@ CZEVRSDlg::CZEVRSDlg(zv::DirectJobSetup setup, QWidget* parent)
 
   connect(current_button_, &QPushButton::clicked, this, &CZEVRSDlg::OnReadCurrent);
   connect(hourly_button_, &QPushButton::clicked, this, &CZEVRSDlg::OnReadHourly);
-  connect(data_transfer_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), data_transfer_, "DataTransfer", this); });
-  connect(archive_save_, &QCheckBox::clicked, this, [this] { zv::StoreReaderCheckBox(Settings(), archive_save_, "ArchiveSave", this); });
+  connect(data_transfer_, &QCheckBox::clicked, this,
+          [this] { zv::StoreReaderCheckBox(Settings(), data_transfer_, "DataTransfer", this); });
+  connect(archive_save_, &QCheckBox::clicked, this,
+          [this] { zv::StoreReaderCheckBox(Settings(), archive_save_, "ArchiveSave", this); });
 }
 
 CZEVRSDlg::~CZEVRSDlg() {
