@@ -6,10 +6,20 @@
 // keeps open for its whole run. A rewrite of a node file (a temporary file
 // renamed into place) while it runs would leave its later lines in the old,
 // unlinked file. So every start of the converter takes the lock shared and
-// the converter itself inherits that locked descriptor (RunConverterProgram in
-// platform/process.h): the lock lasts exactly as long as the converter, also
-// when its starter stops waiting or ends. Every rewrite of a node file holds
-// the lock exclusively from its read to its rename:
+// the converter itself inherits that locked descriptor as its descriptor 3
+// (RunConverterProgram in platform/process.h). While the converter runs the
+// lock is held by:
+//   - a starter that waits for its end (the poll worker, a reader not
+//     stopped): the starter's own descriptor, closed once the converter has
+//     ended, besides the converter's;
+//   - a starter that stopped waiting (a reader the user stopped): the
+//     starter's own descriptor all the same, kept by the thread that reaps the
+//     converter and closed only after the reap, so the lock lasts to the
+//     converter's end whatever the converter does with its descriptor 3;
+//   - a starter gone (the program ended first): only the converter's
+//     descriptor 3, for as long as the converter keeps it open.
+// Every rewrite of a node file holds the lock exclusively from its read to its
+// rename:
 //
 //   zv::ConverterRewriteLock lock(wait);          // waits up to wait.bound
 //   if (lock.busy()) return fail("file is being changed");

@@ -159,9 +159,13 @@ ProgramRun Run(const std::string& program, const std::vector<std::string>& args,
   int status = 0;
   while (!Reap(pid, WNOHANG, status)) {
     if (StopSet(wait) && wait.leave_running_on_stop) {
-      std::thread([pid] {
+      // The reaper takes our copy of the kept descriptor along and closes it
+      // only once the program has ended: the program may have closed or
+      // reused its own, and then ours is what holds the converter lock.
+      std::thread([pid, held = std::move(high)]() mutable {
         int ended = 0;
         Reap(pid, 0, ended);
+        if (const int fd = held.release(); fd >= 0) ::close(fd);
       }).detach();
       run.end = ProgramRun::End::kStopped;
       return run;

@@ -15,7 +15,9 @@
 // A caller whose program must never be ended half-way (the workstation's
 // converter appends lines to a node file) gives no stop flag, so the wait
 // lasts until the program ends, however long, or sets leave_running_on_stop,
-// so that a stop ends only the wait.
+// so that a stop ends only the wait: a thread of ours then waits for the
+// program's end and reaps it, and any descriptor we lent the program (the
+// converter lock) stays open in that thread until then.
 //
 //   zv::ProgramWait wait{&stop_flag};
 //   zv::ProgramRun run = zv::RunConverter(zv::ProgramDir(), "bins/00042_2024-03-12_14-00.bin", wait);
@@ -71,11 +73,17 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 
 // Runs the converter `program` like RunProgram, under the converter lock
 // (platform/converter_lock.h): the lock is taken shared before the start (the
-// start waits while a node file is being rewritten) and the converter gets the
-// locked descriptor as its descriptor 3, so the lock is held until the
-// converter ends, even when the wait for it ends first (a stop with
-// leave_running_on_stop) or the caller ends. Our own copy is closed when the
-// wait ends. Without a lock file the converter runs all the same.
+// start waits while a node file is being rewritten) and held until the
+// converter has ended, by us and by the converter, which gets the locked
+// descriptor as its descriptor 3:
+//   - while we wait, our own copy holds it; it is closed when the wait ends,
+//     and then the converter has ended;
+//   - after a stop with leave_running_on_stop, the thread that reaps the
+//     converter keeps our copy and closes it after the reap, so the lock holds
+//     also when the converter closed or reused its descriptor 3;
+//   - once we are gone (the caller's process ended), only the converter's
+//     descriptor 3 holds it, as long as the converter keeps that open.
+// Without a lock file the converter runs all the same.
 ProgramRun RunConverterProgram(const std::string& program, const std::vector<std::string>& args,
                                const std::string& folder, const ProgramWait& wait);
 

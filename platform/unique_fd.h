@@ -15,6 +15,8 @@ class UniqueFd {
   }
   UniqueFd(const UniqueFd&) = delete;
   UniqueFd& operator=(const UniqueFd&) = delete;
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
+  UniqueFd& operator=(UniqueFd&&) = delete;
   int get() const { return fd_; }
   // Hands the descriptor over; this one holds none afterwards.
   int release() { return std::exchange(fd_, -1); }

@@ -43,12 +43,12 @@ CNode& Load(CNode& node, const std::string& path) {
 // it (and fails with the file untouched when it gives up), so no line is lost:
 // in place or under a new name, and also when the starter is a reader that its
 // user stopped while the converter ran on.
-TEST(RewriteUnderConverterLock, ALineAppendedDuringTheRewriteIsNeverLost) {
+void ExpectNoLineLostBesideAConverter(zv::test::InheritedLock lock) {
   for (const zv::test::ConverterStartCase& c : zv::test::kConverterStartCases) {
     SCOPED_TRACE(testing::Message() << (c.reader() ? "reader stopped" : "poll") << (c.rename ? ", renamed" : ""));
     TempDir dir;
     const std::string file = dir.Write("00000_new.zev", std::string(kHeader) + Lines(0, 24));
-    zv::test::WritePausingConverter(dir.path(), file, Lines(24, 24), Lines(48, 24));
+    zv::test::WritePausingConverter(dir.path(), file, Lines(24, 24), Lines(48, 24), lock);
     ConverterStarter starter(c.mode, dir.path(), "bins/x.bin");
     ASSERT_TRUE(zv::test::WaitForFile(dir.File(c.ready_file())));
 
@@ -71,6 +71,21 @@ TEST(RewriteUnderConverterLock, ALineAppendedDuringTheRewriteIsNeverLost) {
     ASSERT_TRUE(zv::test::WaitForFile(dir.File("finished")));
     EXPECT_EQ(node.path, dir.File(c.rename ? "00042_new.zev" : "00000_new.zev"));
     EXPECT_EQ(TempDir::Read(node.path), node.header.Serialize() + Lines(0, 72));
+  }
+}
+
+TEST(RewriteUnderConverterLock, ALineAppendedDuringTheRewriteIsNeverLost) {
+  ExpectNoLineLostBesideAConverter(zv::test::InheritedLock::kKept);
+}
+
+// A converter that loses the locked descriptor it inherited (a wrapper that
+// opens its output on descriptor 3, a runner that closes every inherited
+// descriptor) is still waited for: a stopped reader keeps its own hold until
+// the converter has ended.
+TEST(RewriteUnderConverterLock, AConverterThatDropsItsInheritedLockIsWaitedForAllTheSame) {
+  for (const zv::test::InheritedLock lock : zv::test::kLostInheritedLocks) {
+    SCOPED_TRACE(zv::test::InheritedLockName(lock));
+    ExpectNoLineLostBesideAConverter(lock);
   }
 }
 

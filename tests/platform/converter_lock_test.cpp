@@ -30,11 +30,11 @@ bool WaitForFile(const std::string& path) {
   return true;
 }
 
-// binZEV2 that lists what its descriptors lead to, creates "started" and then
-// waits for "go" before it ends.
-void WriteWaitingConverter(const zv::test::TempDir& dir) {
+// binZEV2 that runs `first` (a line of its own, may be empty), lists what its
+// descriptors lead to, creates "started" and then waits for "go" before it ends.
+void WriteWaitingConverter(const zv::test::TempDir& dir, const std::string& first = "") {
   const std::string path = dir.Write(zv::kConverterName,
-                                     "#!/bin/sh\n"
+                                     "#!/bin/sh\n" + first +
                                      "for f in /proc/$$/fd/*; do readlink \"$f\"; done > fds.txt\n"
                                      ": > started\n"
                                      "i=0\n"
@@ -43,11 +43,10 @@ void WriteWaitingConverter(const zv::test::TempDir& dir) {
   ::chmod(path.c_str(), 0755);
 }
 
-// A stop while the converter runs ends only the wait: the converter keeps the
-// lock to its own end, and no rewrite gets it meanwhile.
-TEST(ConverterLock, TheConverterHoldsItToItsEndAfterTheWaitStopped) {
-  zv::test::TempDir dir;
-  WriteWaitingConverter(dir);
+// A stop while the converter runs ends only the wait: the lock is held to the
+// converter's own end, and no rewrite gets it meanwhile. `keeps_copy`: the
+// converter keeps the locked descriptor it inherited (else it closed it).
+void ExpectHeldToTheEndAfterAStop(const zv::test::TempDir& dir, bool keeps_copy) {
   std::atomic<bool> stop{false};
   zv::ProgramWait wait{&stop};
   wait.poll = milliseconds(5);
@@ -60,9 +59,9 @@ TEST(ConverterLock, TheConverterHoldsItToItsEndAfterTheWaitStopped) {
   user.join();
   ASSERT_EQ(run.end, End::kStopped);
 
-  // The converter has a descriptor of the lock file.
+  // Whether the converter has a descriptor of the lock file.
   const std::string fds = zv::test::TempDir::Read(dir.File("fds.txt"));
-  EXPECT_NE(fds.find(zv::ConverterLockPath()), std::string::npos) << fds;
+  EXPECT_EQ(fds.find(zv::ConverterLockPath()) != std::string::npos, keeps_copy) << fds;
 
   int idles = 0;
   zv::ConverterLockWait short_wait;
@@ -79,6 +78,21 @@ TEST(ConverterLock, TheConverterHoldsItToItsEndAfterTheWaitStopped) {
   zv::ConverterRewriteLock lock(long_wait);
   EXPECT_EQ(lock.state(), State::kHeld);
   EXPECT_TRUE(zv::FileExists(dir.File("ended")));
+}
+
+TEST(ConverterLock, TheConverterHoldsItToItsEndAfterTheWaitStopped) {
+  zv::test::TempDir dir;
+  WriteWaitingConverter(dir);
+  ExpectHeldToTheEndAfterAStop(dir, true);
+}
+
+// A converter that closes the locked descriptor it inherited holds nothing
+// itself: the starter that stopped waiting keeps its own hold until it has
+// reaped the converter.
+TEST(ConverterLock, TheStarterHoldsItForAConverterThatClosedItsCopy) {
+  zv::test::TempDir dir;
+  WriteWaitingConverter(dir, "exec 3>&-\n");
+  ExpectHeldToTheEndAfterAStop(dir, false);
 }
 
 // The converter's lock reaches no other program: one started while the

@@ -20,19 +20,20 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 void WritePausingConverter(const std::string& folder, const std::string& node_file, const std::string& first,
-                           const std::string& second) {
+                           const std::string& second, InheritedLock lock) {
   WriteFile(folder + "/part1", first);
   WriteFile(folder + "/part2", second);
   const std::string script = folder + "/" + kConverterName;
+  const std::string fd = lock == InheritedLock::kReused ? "3" : "4";
   WriteFile(script,
-            "#!/bin/sh\n"
-            "exec 4>>'" + node_file + "'\n"
-            "cat part1 >&4\n"
+            std::string("#!/bin/sh\n") + (lock == InheritedLock::kClosed ? "exec 3>&-\n" : "") +
+            "exec " + fd + ">>'" + node_file + "'\n"
+            "cat part1 >&" + fd + "\n"
             ": > paused\n"
             "i=0\n"
             "while [ ! -e go ] && [ -e part1 ] && [ $i -lt 6000 ]; do sleep 0.01; i=$((i+1)); done\n"
-            "cat part2 >&4\n"
-            "exec 4>&-\n"
+            "cat part2 >&" + fd + "\n"
+            "exec " + fd + ">&-\n"
             ": > finished\n");
   ::chmod(script.c_str(), 0755);
 }

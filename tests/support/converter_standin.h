@@ -16,12 +16,31 @@
 
 namespace zv::test {
 
+// What the stand-in does with the locked descriptor 3 it inherits before it
+// opens the node file: keeps it, or loses it the way a wrapper script or a
+// runner that closes every inherited descriptor does.
+enum class InheritedLock {
+  kKept,     // opens the node file on descriptor 4
+  kReused,   // opens the node file on descriptor 3 ("exec 3>>node")
+  kClosed,   // closes descriptor 3, then opens the node file on 4
+};
+// The ways of losing it, and a name for a test's trace.
+inline constexpr InheritedLock kLostInheritedLocks[] = {InheritedLock::kReused, InheritedLock::kClosed};
+inline const char* InheritedLockName(InheritedLock lock) {
+  switch (lock) {
+    case InheritedLock::kKept: return "descriptor 3 kept";
+    case InheritedLock::kReused: return "descriptor 3 reused";
+    case InheritedLock::kClosed: return "descriptor 3 closed";
+  }
+  return "";
+}
+
 // binZEV2 in `folder`: appends `first` to `node_file` through one descriptor,
 // creates "paused" in the folder, waits for "go" there (up to a minute, and
 // no longer than the folder is there),
 // appends `second` through the same descriptor and creates "finished".
 void WritePausingConverter(const std::string& folder, const std::string& node_file, const std::string& first,
-                           const std::string& second);
+                           const std::string& second, InheritedLock lock = InheritedLock::kKept);
 
 // Waits up to a minute for the file to exist.
 bool WaitForFile(const std::string& path);

@@ -34,6 +34,7 @@ class ViewDocConverterTest : public ViewDocTest {
   static zv::sim::HourlySeries Day(int day) {
     return zv::sim::HourlySeries::Between(Hour(2024, 3, day, 0), Hour(2024, 3, day, 23));
   }
+  void ExpectASaveLosesNoLine(zv::test::InheritedLock lock);
 };
 
 // A converter started by another process appends a day, pauses, and appends
@@ -41,7 +42,7 @@ class ViewDocConverterTest : public ViewDocTest {
 // with the window's events processed, and gives up with the file untouched
 // past its bound; no line is lost, in place or under the new name, and also
 // when the starter is a reader stopped while the converter ran on.
-TEST_F(ViewDocConverterTest, ASaveWhileTheConverterAppendsLosesNoLine) {
+void ViewDocConverterTest::ExpectASaveLosesNoLine(zv::test::InheritedLock lock) {
   for (const zv::test::ConverterStartCase& c : zv::test::kConverterStartCases) {
     SCOPED_TRACE(testing::Message() << (c.reader() ? "reader stopped" : "poll") << (c.rename ? ", renamed" : ""));
     TempDir folder;
@@ -49,7 +50,7 @@ TEST_F(ViewDocConverterTest, ASaveWhileTheConverterAppendsLosesNoLine) {
     plan.data = Day(1);
     const std::string path = zv::sim::WriteNodeFile(folder.path(), plan);
     ASSERT_TRUE(Open(path, Hour(2024, 3, 1), Hour(2024, 3, 1)));
-    zv::test::WritePausingConverter(folder.path(), path, Text(Day(2)), Text(Day(3)));
+    zv::test::WritePausingConverter(folder.path(), path, Text(Day(2)), Text(Day(3)), lock);
     ConverterStarter starter(c.mode, folder.path(), "bins/x.bin");
     ASSERT_TRUE(zv::test::WaitForFile(folder.File(c.ready_file())));
     doc.header.SetString("NAME", c.rename ? "B" : doc.header.GetString("NAME"));
@@ -78,6 +79,20 @@ TEST_F(ViewDocConverterTest, ASaveWhileTheConverterAppendsLosesNoLine) {
     EXPECT_NE(saved.find("UCONTROL\t1\r\n"), std::string::npos);
     EXPECT_EQ(doc.GetPathName() != path, c.rename);
     EXPECT_TRUE(messages.texts().empty());
+  }
+}
+
+TEST_F(ViewDocConverterTest, ASaveWhileTheConverterAppendsLosesNoLine) {
+  ExpectASaveLosesNoLine(zv::test::InheritedLock::kKept);
+}
+
+// The same with a converter that loses the locked descriptor it inherited
+// (reuses or closes descriptor 3): a stopped reader's own hold lasts until the
+// converter has ended, so the save still waits for it.
+TEST_F(ViewDocConverterTest, ASaveBesideAConverterThatDroppedItsInheritedLockLosesNoLine) {
+  for (const zv::test::InheritedLock lock : zv::test::kLostInheritedLocks) {
+    SCOPED_TRACE(zv::test::InheritedLockName(lock));
+    ExpectASaveLosesNoLine(lock);
   }
 }
 
